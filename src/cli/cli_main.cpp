@@ -1,0 +1,80 @@
+// plindar-cli: the headless front end.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/cli_session.h"
+#include "protocol/pcap_link.h"
+#include "records/program_folder.h"
+
+using namespace plindar;
+
+namespace {
+
+int RunCommand(cli_session* session) {
+    if (session->options.command == "adapters") {
+        return RunAdaptersCommand(session);
+    }
+    return RunScanCommand(session);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    cli_session session;
+    std::string error;
+    if (!ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &session.options, &error)) {
+        std::cerr << "plindar-cli: " << error << "\nTry 'plindar-cli --help'.\n";
+        return EXIT_BAD_USAGE;
+    }
+    if (session.options.help) {
+        std::cout << CliUsageText();
+        return EXIT_OK;
+    }
+    if (!session.options.home.empty()) {
+        // Must happen before anything asks for the program folder.
+        std::error_code ignored;
+        std::filesystem::create_directories(session.options.home, ignored);
+        setenv("PLINDAR_HOME", session.options.home.c_str(), 1);
+    }
+
+    if (session.options.simulate) {
+        sim_device_options devices;
+        devices.count = session.options.simulate_count;
+        devices.seed = session.options.simulate_seed;
+        session.simulation = std::make_unique<CSimulatedNetwork>(devices);
+        if (!session.simulation->Start(&error)) {
+            std::cerr << "plindar-cli: cannot start the simulated devices: " << error << "\n";
+            return EXIT_FAILED;
+        }
+        session.link = session.simulation->Provider();
+    } else {
+        session.link = std::make_shared<CPcapLinkProvider>();
+    }
+
+    bool store_failed = false;
+    session.store = &CSqlManagement::CreateInstance(GetProgramFolder(), [&](const std::string& text) {
+        store_failed = true;
+        std::cerr << "plindar-cli: " << text << "\n";
+    });
+    session.manager = &AcTransmitManage::GetInstance();
+    session.manager->SetLinkProvider(session.link);
+    session.manager->SetMessageSink(
+        [](const std::string& text) { std::cerr << "plindar-cli: " << TerminalSafe(text) << "\n"; });
+
+    int status = store_failed && session.options.command == "scan" ? EXIT_FAILED
+                                                                    : RunCommand(&session);
+
+    // Shutdown in order: the manager's threads first, then the store they write to,
+    // then the devices.
+    AcTransmitManage::ReleaseInstance();
+    CSqlManagement::ReleaseInstance();
+    if (session.simulation) {
+        session.simulation->Stop();
+    }
+    return status;
+}
