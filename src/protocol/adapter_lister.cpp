@@ -212,6 +212,8 @@ std::vector<local_adapter_node> ListLocalAdaptersIn(const std::string& class_net
     return adapters;
 }
 
-std::vector<local_adapter_node> ListLocalAdapters() { return ListLocalAdaptersIn(kClassNetFolder); }
+std::vector<local_adapter_node> ListLocalAdapters() {
+    return ListLocalAdaptersIn(kClassNetFolder);
+}
 
 }  // namespace plindar

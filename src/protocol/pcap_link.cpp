@@ -3,8 +3,8 @@
 #include "protocol/pcap_link.h"
 
 #include <errno.h>
-#include <poll.h>
 #include <pcap/pcap.h>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -64,8 +64,8 @@ Clock::time_point DeadlineAfter(std::chrono::microseconds timeout) {
     if (timeout <= std::chrono::microseconds::zero()) {
         return now;
     }
-    const auto room = std::chrono::duration_cast<std::chrono::microseconds>(
-        Clock::time_point::max() - now);
+    const auto room =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::time_point::max() - now);
     if (timeout >= room) {
         return Clock::time_point::max();
     }
@@ -135,7 +135,7 @@ std::unique_ptr<CPcapLinkHandle> CPcapLinkHandle::Open(const std::string& device
         const std::string detail = pcap_geterr(capture);
         if (status == PCAP_ERROR) {
             text = detail;
-        } else if (!detail.empty()) {
+        } else if (!detail.empty() && detail != text) {
             text += " (" + detail + ")";
         }
         return fail(ClassifyActivateFailure(status, text), text);
@@ -309,7 +309,9 @@ void CPcapLinkHandle::Interrupt() {
     } while (written < 0 && errno == EINTR);
 }
 
-std::string CPcapLinkHandle::LastError() const { return last_error_; }
+std::string CPcapLinkHandle::LastError() const {
+    return last_error_;
+}
 
 std::unique_ptr<CLinkHandle> CPcapLinkProvider::Open(const std::string& device,
                                                      const link_open_options& options,
@@ -338,6 +340,8 @@ bool CPcapLinkProvider::ListCaptureDevices(std::vector<std::string>* names,
     return true;
 }
 
-std::vector<local_adapter_node> CPcapLinkProvider::ListAdapters() { return ListLocalAdapters(); }
+std::vector<local_adapter_node> CPcapLinkProvider::ListAdapters() {
+    return ListLocalAdapters();
+}
 
 }  // namespace plindar

@@ -55,8 +55,7 @@ constexpr const char* kCountRows = "SELECT COUNT(*) FROM ap_info";
 
 // "The row of a MAC" always means its first row (by ID), so an update touches one
 // row only.
-constexpr const char* kSelectIdByMac =
-    "SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1";
+constexpr const char* kSelectIdByMac = "SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1";
 constexpr const char* kUpdateDevice =
     "UPDATE ap_info SET mac = ?1,ap_para_status = 0,ap_para_status_str = '',"
     "ap_logo_status = 0,ap_logo_status_str = '',ap_antitheft_status = 0,"
@@ -279,8 +278,8 @@ CSqlManagement::~CSqlManagement() {
 
 bool CSqlManagement::OpenLocked() {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     const std::string context = "Connection String = " + path_ + "\n";
     if (rc != SQLITE_OK) {
         last_error_ = context + FormatErrorBlock("Database Error", rc, sqlite3_errstr(rc),
@@ -380,7 +379,8 @@ bool CSqlManagement::InsertDevice(const ap_discover_stu& device) {
     find.BindText(1, mac);
     int rc = find.Step();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        RecordErrorLocked(std::string("Query = ") + find.Sql() + "\n", sqlite3_extended_errcode(db_));
+        RecordErrorLocked(std::string("Query = ") + find.Sql() + "\n",
+                          sqlite3_extended_errcode(db_));
         return false;
     }
     const bool exists = rc == SQLITE_ROW;
@@ -402,9 +402,9 @@ bool CSqlManagement::InsertDevice(const ap_discover_stu& device) {
     return true;
 }
 
-bool CSqlManagement::QueryDevices(std::vector<ap_info_stu>* devices, int* total,
-                                  int* success_count, int* failure_count, bool ascending,
-                                  int sort_kind, const std::string& mac_filter) {
+bool CSqlManagement::QueryDevices(std::vector<ap_info_stu>* devices, int* total, int* success_count,
+                                  int* failure_count, bool ascending, int sort_kind,
+                                  const std::string& mac_filter) {
     if (devices == nullptr) {
         return false;
     }
@@ -452,8 +452,8 @@ bool CSqlManagement::QueryDevices(std::vector<ap_info_stu>* devices, int* total,
     }
     // Evaluated outside the store lock: the evaluation trace takes the log's lock.
     for (Row& row : rows) {
-        int result = EvaluateResult(row.info.para_status, row.info.logo_status,
-                                    row.info.antitheft_status);
+        int result =
+            EvaluateResult(row.info.para_status, row.info.logo_status, row.info.antitheft_status);
         if (result == RESULT_SUCCESS && success_count != nullptr) {
             ++*success_count;
         } else if (result == RESULT_FAILURE && failure_count != nullptr) {
@@ -520,8 +520,9 @@ bool CSqlManagement::SetStatusColumn(const char* code_column, const char* text_c
     // The text is looked up before the store lock is taken: translation has its own.
     const std::string text = FitColumn(GetStatusText(status), kStatusTextWidth);
     const std::string sql = std::string("UPDATE ap_info SET ") + code_column + " = ?2," +
-                            text_column + " = ?3 WHERE ID = "
-    "(SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1)";
+                            text_column +
+                            " = ?3 WHERE ID = "
+                            "(SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1)";
     std::lock_guard<std::mutex> guard(lock_);
     if (db_ == nullptr) {
         return false;
@@ -561,9 +562,13 @@ int CSqlManagement::GetOverallResult(const std::string& mac) {
     return EvaluateResult(para, logo, antitheft);
 }
 
-bool CSqlManagement::ResetAllStatuses() { return ExecuteWithRetry(kResetStatuses); }
+bool CSqlManagement::ResetAllStatuses() {
+    return ExecuteWithRetry(kResetStatuses);
+}
 
-bool CSqlManagement::DeleteAllDevices() { return ExecuteWithRetry(kDeleteAll); }
+bool CSqlManagement::DeleteAllDevices() {
+    return ExecuteWithRetry(kDeleteAll);
+}
 
 int CSqlManagement::CountDevices() {
     std::lock_guard<std::mutex> guard(lock_);

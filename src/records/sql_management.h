@@ -67,8 +67,8 @@ public:
     std::string LastError() const;
 
 private:
-    bool SetStatusColumn(const char* code_column, const char* text_column,
-                         const std::string& mac, int status);
+    bool SetStatusColumn(const char* code_column, const char* text_column, const std::string& mac,
+                         int status);
     bool ExecuteWithRetry(const char* statement);
     bool OpenLocked();
     void CloseLocked();

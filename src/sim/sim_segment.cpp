@@ -40,6 +40,11 @@ void CSimSegment::Attach(CSimEndpoint* endpoint) {
     endpoints_.push_back(endpoint);
 }
 
+size_t CSimSegment::EndpointCount() {
+    std::lock_guard<std::mutex> lock(endpoints_mutex_);
+    return endpoints_.size();
+}
+
 void CSimSegment::Detach(CSimEndpoint* endpoint) {
     std::lock_guard<std::mutex> lock(endpoints_mutex_);
     endpoints_.erase(std::remove(endpoints_.begin(), endpoints_.end(), endpoint), endpoints_.end());

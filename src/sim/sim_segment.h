@@ -68,6 +68,8 @@ public:
     std::unique_ptr<CSimEndpoint> OpenEndpoint(int station, size_t buffer_bytes);
     void Transmit(const CSimEndpoint* sender, const uint8_t* frame, size_t length);
     uint64_t FramesTransmitted() const { return transmitted_.load(); }
+    // Open endpoints, so tests can prove that handles are closed again.
+    size_t EndpointCount();
 
     // Endpoints register and unregister themselves.
     void Attach(CSimEndpoint* endpoint);

@@ -375,5 +375,15 @@ TEST(PcapLinkOpen, NonexistentDeviceIsReportedAsSuch) {
     EXPECT_EQ(provider.Open("plnosuchdev0", link_open_options{}, nullptr, nullptr), nullptr);
 }
 
+TEST(PcapLinkOpen, MissingCaptureRightsAreReportedAsSuch) {
+    CPcapLinkProvider provider;
+    LinkOpenError kind = LinkOpenError::None;
+    std::string text;
+    if (provider.Open("lo", link_open_options{}, &kind, &text) != nullptr) {
+        GTEST_SKIP() << "this process may capture (root or CAP_NET_RAW)";
+    }
+    EXPECT_EQ(kind, LinkOpenError::PermissionDenied) << text;
+}
+
 }  // namespace
 }  // namespace plindar

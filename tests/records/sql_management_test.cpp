@@ -198,8 +198,8 @@ protected:
         int total = 0;
         int success = 0;
         int failure = 0;
-        EXPECT_TRUE(store_.QueryDevices(&devices, &total, &success, &failure, ascending,
-                                        sort_kind, filter));
+        EXPECT_TRUE(store_.QueryDevices(&devices, &total, &success, &failure, ascending, sort_kind,
+                                        filter));
         EXPECT_EQ(total, static_cast<int>(devices.size()));
         return devices;
     }
@@ -236,7 +236,8 @@ TEST_F(StoreTest, RediscoveryKeepsOneRowResetsStatusesAndKeepsResult) {
     EXPECT_EQ(rows[0].antitheft_text, "");
     EXPECT_EQ(rows[0].ssid2, "Third");
 
-    EXPECT_EQ(store_.GetOverallResult("00:11:22:aa:bb:cc"), RESULT_NOT_STARTED);
+    EXPECT_TRUE(store_.SetParaStatus("00:11:22:aa:bb:cc", STATUS_OPERATE_SUCCESS));
+    EXPECT_EQ(store_.GetOverallResult(mac), RESULT_SUCCESS);
     ASSERT_TRUE(store_.InsertDevice(MakeDevice("00:11:22:AA:BB:CD", "Other")));
     EXPECT_EQ(store_.CountDevices(), 2);
 }
@@ -337,8 +338,14 @@ TEST_F(StoreTest, MultiByteAndInvalidTextsAreCutOnCharacterBoundaries) {
 
 TEST_F(StoreTest, FilterMatchesMacsContainingTheTextLiterally) {
     const std::vector<std::string> macs = {
-        "00:11:22:33:44:55", "00:11:22:AA:BB:CC", "66:77:88:99:AA:BB", "A\\B",
-        "AB%CD",             "AB_CD",             "ABXCD",             "AYB",
+        "00:11:22:33:44:55",
+        "00:11:22:AA:BB:CC",
+        "66:77:88:99:AA:BB",
+        "A\\B",
+        "AB%CD",
+        "AB_CD",
+        "ABXCD",
+        "AYB",
     };
     for (const std::string& mac : macs) {
         ASSERT_TRUE(store_.InsertDevice(MakeDevice(mac)));
