@@ -36,7 +36,7 @@ std::string LocalTimeText() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char text[kDateTextSize];
+    char text[64];  // roomier than the field: the compiler cannot bound the year
     std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return text;

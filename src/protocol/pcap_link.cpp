@@ -277,7 +277,7 @@ LinkReceive CPcapLinkHandle::Receive(uint8_t* buffer, size_t capacity, size_t* l
     }
 }
 
-bool CPcapLinkHandle::WaitReadable(Clock::time_point deadline, bool* capture_failed) {
+bool CPcapLinkHandle::WaitReadable(Clock::time_point deadline, bool* capture_fault) {
     pollfd watched[2] = {};
     watched[0].fd = capture_fd_;
     watched[0].events = POLLIN;
@@ -287,7 +287,7 @@ bool CPcapLinkHandle::WaitReadable(Clock::time_point deadline, bool* capture_fai
         const timespec wait = WaitUntil(deadline);
         const int ready = ppoll(watched, 2, &wait, nullptr);
         if (ready >= 0) {
-            *capture_failed = (watched[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+            *capture_fault = (watched[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
             return true;
         }
         if (errno != EINTR) {

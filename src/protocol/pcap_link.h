@@ -41,10 +41,11 @@ private:
     CPcapLinkHandle(struct pcap* capture, int capture_fd, int wake_fd, std::string device);
 
     // Blocks until the capture may have a frame, the handle is interrupted or the
-    // deadline passes; false when polling itself failed (LastError is set).
-    bool WaitReadable(std::chrono::steady_clock::time_point deadline, bool* capture_failed);
-    // Blocks until the socket can take another frame, `wait_for_room` false waits
-    // only a short pause; returns false when interrupted.
+    // deadline passes; *capture_fault tells whether the socket signalled an error
+    // condition. False when polling itself failed (LastError is set).
+    bool WaitReadable(std::chrono::steady_clock::time_point deadline, bool* capture_fault);
+    // With `wait_for_room` blocks until the socket can take another frame (or the
+    // deadline), otherwise pauses briefly; false when the handle was interrupted.
     bool WaitToResend(bool wait_for_room, std::chrono::steady_clock::time_point deadline);
 
     struct pcap* capture_;

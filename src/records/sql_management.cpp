@@ -35,7 +35,7 @@ constexpr size_t kDateWidth = 33;
 constexpr size_t kSsidWidth = 33;
 constexpr size_t kKeyWidth = 64;
 
-// MAC lookups compare without regard to case, as the original file database did;
+// MACs compare without regard to case, so "0a:..." and "0A:..." are one device;
 // every lookup is by MAC, hence the index.
 constexpr const char* kCreateTable =
     "CREATE TABLE ap_info(ID INTEGER PRIMARY KEY AUTOINCREMENT,result char(4),"

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace plindar::test {
 
@@ -13,6 +14,12 @@ namespace {
 
 bool Run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool OperUp(const std::string& name) {
+    std::ifstream state("/sys/class/net/" + name + "/operstate");
+    std::string word;
+    return static_cast<bool>(state >> word) && word == "up";
 }
 
 }  // namespace
@@ -41,6 +48,11 @@ VethPair::VethPair() {
         problem_ = "could not bring the veth pair up";
         Run("ip link del " + host_);
         return;
+    }
+    // A new veth end drops frames until the kernel reports its carrier; wait for
+    // both ends to say "up" so that no test races the link coming up.
+    for (int attempt = 0; attempt < 500 && !(OperUp(host_) && OperUp(devices_)); ++attempt) {
+        usleep(10 * 1000);
     }
     ready_ = true;
 }
