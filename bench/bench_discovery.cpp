@@ -77,8 +77,8 @@ void Print(const char* link, const discovery_figures& f) {
 
 int main() {
     std::printf("Discovery of %d devices\n", kDevices);
-    std::printf("%-22s %6s %10s %10s %12s %10s\n", "link", "found", "seconds", "rows/s",
-                "query ms", "peak MiB");
+    std::printf("%-22s %6s %10s %10s %12s %10s\n", "link", "found", "seconds", "rows/s", "query ms",
+                "peak MiB");
 
     {
         sim_device_options options;
@@ -86,7 +86,8 @@ int main() {
         CSimulatedNetwork network(options);
         std::string error;
         if (network.Start(&error)) {
-            Print("in-process segment", Discover(network.Provider(), kSimAdapterName, kSimAdapterMac));
+            Print("in-process segment",
+                  Discover(network.Provider(), kSimAdapterName, kSimAdapterMac));
         } else {
             std::printf("in-process segment: %s\n", error.c_str());
         }

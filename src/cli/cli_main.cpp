@@ -27,7 +27,8 @@ int RunCommand(cli_session* session) {
 int main(int argc, char** argv) {
     cli_session session;
     std::string error;
-    if (!ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &session.options, &error)) {
+    if (!ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), &session.options,
+                         &error)) {
         std::cerr << "plindar-cli: " << error << "\nTry 'plindar-cli --help'.\n";
         return EXIT_BAD_USAGE;
     }
@@ -57,17 +58,19 @@ int main(int argc, char** argv) {
     }
 
     bool store_failed = false;
-    session.store = &CSqlManagement::CreateInstance(GetProgramFolder(), [&](const std::string& text) {
-        store_failed = true;
-        std::cerr << "plindar-cli: " << text << "\n";
-    });
+    session.store =
+        &CSqlManagement::CreateInstance(GetProgramFolder(), [&](const std::string& text) {
+            store_failed = true;
+            std::cerr << "plindar-cli: " << text << "\n";
+        });
     session.manager = &AcTransmitManage::GetInstance();
     session.manager->SetLinkProvider(session.link);
-    session.manager->SetMessageSink(
-        [](const std::string& text) { std::cerr << "plindar-cli: " << TerminalSafe(text) << "\n"; });
+    session.manager->SetMessageSink([](const std::string& text) {
+        std::cerr << "plindar-cli: " << TerminalSafe(text) << "\n";
+    });
 
-    int status = store_failed && session.options.command == "scan" ? EXIT_FAILED
-                                                                    : RunCommand(&session);
+    int status =
+        store_failed && session.options.command == "scan" ? EXIT_FAILED : RunCommand(&session);
 
     // Shutdown in order: the manager's threads first, then the store they write to,
     // then the devices.

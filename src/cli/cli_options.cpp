@@ -22,7 +22,8 @@ bool ParseNumber(const std::string& text, T* value) {
 }  // namespace
 
 const char* CliUsageText() {
-    return "Usage: plindar-cli [--simulate N [--sim-seed S] | --adapter NAME] [--home DIR] COMMAND [--json]\n"
+    return "Usage: plindar-cli [--simulate N [--sim-seed S] | --adapter NAME] [--home DIR] COMMAND "
+           "[--json]\n"
            "\n"
            "Provisions devices on the Ethernet segment of one network adapter.\n"
            "\n"
@@ -31,7 +32,8 @@ const char* CliUsageText() {
            "  scan [--json]   discover the devices on the segment and list them in MAC order\n"
            "\n"
            "Options:\n"
-           "  --adapter NAME  the adapter that faces the devices (an interface name from 'adapters');\n"
+           "  --adapter NAME  the adapter that faces the devices (an interface name from "
+           "'adapters');\n"
            "                  capturing needs root or the capture capability\n"
            "  --simulate N    use an in-process simulated segment with N virtual devices instead\n"
            "  --sim-seed S    seed of the simulated devices' random behaviour (default 1)\n"
@@ -40,7 +42,8 @@ const char* CliUsageText() {
            "  --json          machine-readable output\n"
            "  --help          this text\n"
            "\n"
-           "Exit status: 0 success, 1 an operation failed, 2 bad usage or an adapter that cannot be opened.\n";
+           "Exit status: 0 success, 1 an operation failed, 2 bad usage or an adapter that cannot "
+           "be opened.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
@@ -61,7 +64,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
         } else if (arg == "--json") {
             options->json = true;
         } else if (arg == "--simulate") {
-            if (!value_of(&i, arg, &value)) return false;
+            if (!value_of(&i, arg, &value))
+                return false;
             if (!ParseNumber(value, &options->simulate_count) || options->simulate_count == 0 ||
                 options->simulate_count > kMaxSimulatedDevices) {
                 *error = "--simulate needs a device count from 1 to " +
@@ -70,19 +74,22 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
             }
             options->simulate = true;
         } else if (arg == "--sim-seed") {
-            if (!value_of(&i, arg, &value)) return false;
+            if (!value_of(&i, arg, &value))
+                return false;
             if (!ParseNumber(value, &options->simulate_seed)) {
                 *error = "--sim-seed needs a whole number, not '" + value + "'";
                 return false;
             }
         } else if (arg == "--adapter") {
-            if (!value_of(&i, arg, &options->adapter)) return false;
+            if (!value_of(&i, arg, &options->adapter))
+                return false;
             if (options->adapter.empty()) {
                 *error = "--adapter needs an adapter name";
                 return false;
             }
         } else if (arg == "--home") {
-            if (!value_of(&i, arg, &options->home)) return false;
+            if (!value_of(&i, arg, &options->home))
+                return false;
         } else if (arg.size() > 1 && arg[0] == '-') {
             *error = "unknown option '" + arg + "'";
             return false;
@@ -113,8 +120,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
         return false;
     }
     if (options->command == "scan" && !options->simulate && options->adapter.empty()) {
-        *error = "name the adapter that faces the devices with --adapter NAME "
-                 "(see 'plindar-cli adapters'), or use --simulate N";
+        *error =
+            "name the adapter that faces the devices with --adapter NAME "
+            "(see 'plindar-cli adapters'), or use --simulate N";
         return false;
     }
     return true;

@@ -112,8 +112,8 @@ int RunAdaptersCommand(cli_session* session) {
     if (session->options.json) {
         std::cout << "[";
         for (size_t i = 0; i < adapters.size(); ++i) {
-            std::cout << (i ? ",\n " : "\n ") << "{\"name\": "
-                      << JsonString(ReadFixedText(adapters[i].adapter_name))
+            std::cout << (i ? ",\n " : "\n ")
+                      << "{\"name\": " << JsonString(ReadFixedText(adapters[i].adapter_name))
                       << ", \"text\": " << JsonString(FormatAdapterText(adapters[i])) << "}";
         }
         std::cout << (adapters.empty() ? "]\n" : "\n]\n");

@@ -52,7 +52,9 @@ static_assert(offsetof(ap_discover_stu, wpakey5) + sizeof(ap_discover_stu::wpake
 AcTransmitManage::AcTransmitManage(CSqlManagement* store, std::shared_ptr<CLinkProvider> link)
     : store_(store), link_(std::move(link)) {}
 
-AcTransmitManage::~AcTransmitManage() { StopThreads(); }
+AcTransmitManage::~AcTransmitManage() {
+    StopThreads();
+}
 
 AcTransmitManage& AcTransmitManage::GetInstance() {
     std::lock_guard<std::mutex> lock(InstanceMutex());
@@ -217,7 +219,8 @@ bool AcTransmitManage::SendDiscover() {
     std::string device = GetAdapterDeviceName();
     LinkOpenError error = LinkOpenError::None;
     std::string error_text;
-    std::unique_ptr<CLinkHandle> handle = link->Open(device, link_open_options{}, &error, &error_text);
+    std::unique_ptr<CLinkHandle> handle =
+        link->Open(device, link_open_options{}, &error, &error_text);
     if (!handle) {
         return false;
     }
@@ -241,7 +244,9 @@ size_t AcTransmitManage::GetDeviceCount() {
     return device_table_.size();
 }
 
-uint64_t AcTransmitManage::GetReportFrameCount() { return report_frames_.load(); }
+uint64_t AcTransmitManage::GetReportFrameCount() {
+    return report_frames_.load();
+}
 
 void AcTransmitManage::RecvDiscoverProc(listener_generation* generation) {
     CLinkHandle* handle = generation->handle.get();

@@ -1,11 +1,11 @@
 // The device protocol's one frame layout: 1286 bytes, EtherType 0x6262, 16-bit
 // numbers in network byte order, the same in both directions.
 //
-//   0       6       12   14   16   18   20   22                      222  224      260          1284 1286
+//   0       6       12   14   16   18   20   22                      222  224      260 1284 1286
 //   +-------+-------+----+----+----+----+----+-----------------------+----+--------+------------+----+
-//   |  dst  |  src  |6262|type|seq |code|cnt |   device info (200)   |pos |reserved|  data      |len |
-//   |  MAC  |  MAC  |    |    |    |    |    | ssid2 34  ssid5 34    |    |   36   |  1024      |    |
-//   |       |       |    |    |    |    |    | wpakey2 66 wpakey5 66 |    |        |            |    |
+//   |  dst  |  src  |6262|type|seq |code|cnt |   device info (200)   |pos |reserved|  data |len |
+//   |  MAC  |  MAC  |    |    |    |    |    | ssid2 34  ssid5 34    |    |   36   |  1024      | |
+//   |       |       |    |    |    |    |    | wpakey2 66 wpakey5 66 |    |        |            | |
 //   +-------+-------+----+----+----+----+----+-----------------------+----+--------+------------+----+
 //
 // type/code say what a frame is (tables below); seq numbers the chunks of a

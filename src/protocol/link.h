@@ -79,8 +79,7 @@ public:
                                               std::string* error_text) = 0;
 
     // The capture devices under the names Open accepts, in the provider's order.
-    virtual bool ListCaptureDevices(std::vector<std::string>* names,
-                                    std::string* error_text) = 0;
+    virtual bool ListCaptureDevices(std::vector<std::string>* names, std::string* error_text) = 0;
 
     // The computer's network adapters with their state (1 = up and usable).
     virtual std::vector<local_adapter_node> ListAdapters() = 0;

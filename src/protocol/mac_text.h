@@ -14,7 +14,9 @@ using mac_address = std::array<uint8_t, kMacLength>;
 
 // "%02X:%02X:%02X:%02X:%02X:%02X"
 std::string FormatMacText(const uint8_t* mac);
-inline std::string FormatMacText(const mac_address& mac) { return FormatMacText(mac.data()); }
+inline std::string FormatMacText(const mac_address& mac) {
+    return FormatMacText(mac.data());
+}
 
 // "%02x:%02x:%02x:%02x:%02x:%02x"
 std::string FormatMacTextLower(const uint8_t* mac);

@@ -51,13 +51,15 @@ std::string FormatDiagnosticLine(int level, const char* function, int line,
                                  const std::string& message) {
     auto now = std::chrono::system_clock::now();
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+    auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
     std::tm local{};
     localtime_r(&seconds, &local);
     char prefix[160];
-    std::snprintf(prefix, sizeof(prefix), "[%04d-%02d-%02d %02d:%02d:%02d:%04d][%s][ThreadID: %u][%s:%d]",
-                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(millis.count()),
+    std::snprintf(prefix, sizeof(prefix),
+                  "[%04d-%02d-%02d %02d:%02d:%02d:%04d][%s][ThreadID: %u][%s:%d]",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, static_cast<int>(millis.count()),
                   level == DIAGNOSTIC_ERROR ? "ERROR" : "INFO",
                   static_cast<unsigned>(syscall(SYS_gettid)), function, line);
     return std::string(prefix) + message + "\r\n";

@@ -30,4 +30,5 @@ void WriteTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace plindar
 
-#define WRITE_DIAGNOSTIC(level, ...) ::plindar::WriteDiagnostic((level), __func__, __LINE__, __VA_ARGS__)
+#define WRITE_DIAGNOSTIC(level, ...) \
+    ::plindar::WriteDiagnostic((level), __func__, __LINE__, __VA_ARGS__)

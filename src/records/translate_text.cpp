@@ -3,6 +3,8 @@
 
 namespace plindar {
 
-std::string TranslateText(const std::string& text) { return text; }
+std::string TranslateText(const std::string& text) {
+    return text;
+}
 
 }  // namespace plindar

@@ -144,7 +144,8 @@ void CDeviceModel::Schedule(clock::time_point due, const transmit_frame_stu& fra
         return;
     }
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&frame);
-    outbox_.push(scheduled_frame{due, next_order_++, std::vector<uint8_t>(bytes, bytes + kFrameSize)});
+    outbox_.push(
+        scheduled_frame{due, next_order_++, std::vector<uint8_t>(bytes, bytes + kFrameSize)});
 }
 
 void CDeviceModel::AnswerDiscover(const sim_device& device, const transmit_frame_stu& request,

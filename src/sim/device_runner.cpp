@@ -17,7 +17,9 @@ constexpr std::chrono::milliseconds kErrorBackoff{100};
 CDeviceRunner::CDeviceRunner(std::unique_ptr<CLinkHandle> link, const sim_device_options& options)
     : link_(std::move(link)), devices_(CDeviceModel(options).Devices()), model_(options) {}
 
-CDeviceRunner::~CDeviceRunner() { Stop(); }
+CDeviceRunner::~CDeviceRunner() {
+    Stop();
+}
 
 bool CDeviceRunner::Start(std::string* error) {
     if (!link_->SetFilter(CDeviceModel::CaptureFilter())) {

@@ -1,6 +1,6 @@
 // plindar-devsim: plays a batch of virtual devices on a real network interface.
-#include <csignal>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -27,7 +27,8 @@ const char kUsage[] =
     "\n"
     "Options:\n"
     "  --count N            number of devices (default 1)\n"
-    "  --mac-prefix P       leading MAC bytes, e.g. 02:5A:00 (default); the device index fills the rest\n"
+    "  --mac-prefix P       leading MAC bytes, e.g. 02:5A:00 (default); the device index fills the "
+    "rest\n"
     "  --answer-delay-ms T  delay before a device answers (default 0)\n"
     "  --rx-loss R          chance 0..1 that a frame to a device is lost (default 0)\n"
     "  --tx-loss R          chance 0..1 that a frame from a device is lost (default 0)\n"
@@ -131,7 +132,8 @@ int main(int argc, char** argv) {
     link_open_options link_options;
     link_options.buffer_bytes = kDeviceBufferBytes;
     LinkOpenError open_error = LinkOpenError::None;
-    std::unique_ptr<CLinkHandle> handle = provider.Open(interface, link_options, &open_error, &error);
+    std::unique_ptr<CLinkHandle> handle =
+        provider.Open(interface, link_options, &open_error, &error);
     if (!handle) {
         std::cerr << "plindar-devsim: cannot open '" << interface << "': " << error
                   << (open_error == LinkOpenError::PermissionDenied

@@ -17,11 +17,14 @@ std::unique_ptr<CLinkHandle> CSimLinkProvider::Open(const std::string& device,
                                                     LinkOpenError* error_kind,
                                                     std::string* error_text) {
     if (device != kSimAdapterName) {
-        if (error_kind) *error_kind = LinkOpenError::NoSuchDevice;
-        if (error_text) *error_text = "no simulated adapter named '" + device + "'";
+        if (error_kind)
+            *error_kind = LinkOpenError::NoSuchDevice;
+        if (error_text)
+            *error_text = "no simulated adapter named '" + device + "'";
         return nullptr;
     }
-    if (error_kind) *error_kind = LinkOpenError::None;
+    if (error_kind)
+        *error_kind = LinkOpenError::None;
     return segment_->OpenEndpoint(SIM_STATION_HOST, static_cast<size_t>(options.buffer_bytes));
 }
 
@@ -45,10 +48,16 @@ CSimulatedNetwork::CSimulatedNetwork(const sim_device_options& options)
       runner_(std::make_unique<CDeviceRunner>(
           segment_->OpenEndpoint(SIM_STATION_DEVICES, kDeviceSideBufferBytes), options)) {}
 
-CSimulatedNetwork::~CSimulatedNetwork() { Stop(); }
+CSimulatedNetwork::~CSimulatedNetwork() {
+    Stop();
+}
 
-bool CSimulatedNetwork::Start(std::string* error) { return runner_->Start(error); }
+bool CSimulatedNetwork::Start(std::string* error) {
+    return runner_->Start(error);
+}
 
-void CSimulatedNetwork::Stop() { runner_->Stop(); }
+void CSimulatedNetwork::Stop() {
+    runner_->Stop();
+}
 
 }  // namespace plindar

@@ -18,7 +18,8 @@ constexpr mac_address kSimAdapterMac = {0x02, 0x50, 0x4C, 0x44, 0x00, 0x01};
 // The operator's side of a simulated segment, as the engine sees a real adapter.
 class CSimLinkProvider : public CLinkProvider {
 public:
-    explicit CSimLinkProvider(std::shared_ptr<CSimSegment> segment) : segment_(std::move(segment)) {}
+    explicit CSimLinkProvider(std::shared_ptr<CSimSegment> segment)
+        : segment_(std::move(segment)) {}
 
     std::unique_ptr<CLinkHandle> Open(const std::string& device, const link_open_options& options,
                                       LinkOpenError* error_kind, std::string* error_text) override;

@@ -44,10 +44,14 @@ void ExpectDefaultDevicesInJson(const std::string& json, int count) {
         ASSERT_NE(found, std::string::npos) << "device " << i << " missing or out of order";
         size_t end = json.find('}', found);
         std::string object = json.substr(found, end - found);
-        EXPECT_NE(object.find("\"ssid2\": \"Zorvu_2G_" + Number(i) + "\""), std::string::npos) << object;
-        EXPECT_NE(object.find("\"ssid5\": \"Zorvu_5G_" + Number(i) + "\""), std::string::npos) << object;
-        EXPECT_NE(object.find("\"wpakey2\": \"key2-" + MacHex(i) + "\""), std::string::npos) << object;
-        EXPECT_NE(object.find("\"wpakey5\": \"key5-" + MacHex(i) + "\""), std::string::npos) << object;
+        EXPECT_NE(object.find("\"ssid2\": \"Zorvu_2G_" + Number(i) + "\""), std::string::npos)
+            << object;
+        EXPECT_NE(object.find("\"ssid5\": \"Zorvu_5G_" + Number(i) + "\""), std::string::npos)
+            << object;
+        EXPECT_NE(object.find("\"wpakey2\": \"key2-" + MacHex(i) + "\""), std::string::npos)
+            << object;
+        EXPECT_NE(object.find("\"wpakey5\": \"key5-" + MacHex(i) + "\""), std::string::npos)
+            << object;
         EXPECT_NE(object.find("\"date\": \"20"), std::string::npos) << object;
         position = end;
     }
@@ -56,8 +60,8 @@ void ExpectDefaultDevicesInJson(const std::string& json, int count) {
 
 TEST(CliScan, FindsEverySimulatedDeviceInMacOrder) {
     test::TempFolder home;
-    process_result run = RunProgram(
-        {StagedProgram("plindar-cli"), "--simulate", "40", "--home", home.Path(), "scan", "--json"});
+    process_result run = RunProgram({StagedProgram("plindar-cli"), "--simulate", "40", "--home",
+                                     home.Path(), "scan", "--json"});
     ASSERT_EQ(run.exit_code, 0) << run.err;
     ExpectDefaultDevicesInJson(run.out, 40);
     // The store lives for one run only.

@@ -17,7 +17,9 @@ namespace {
 
 using test::WaitFor;
 
-mac_address DeviceMac(uint8_t last) { return {0x02, 0x5A, 0x00, 0x00, 0x10, last}; }
+mac_address DeviceMac(uint8_t last) {
+    return {0x02, 0x5A, 0x00, 0x00, 0x10, last};
+}
 
 // A manager over a fresh store on a simulated segment, with a raw endpoint on the
 // devices' side through which a test plays whatever a device might send.
@@ -106,8 +108,8 @@ TEST_F(DiscoveryTest, AfterClearDevicesTheSameDeviceIsFoundAgainAndItsRowStartsO
 TEST_F(DiscoveryTest, ABurstOfAnswersIsMergedCompletelyInArrivalOrder) {
     constexpr int kDevices = 600;
     for (int i = 0; i < kDevices; ++i) {
-        mac_address mac = {0x02, 0x5A, 0x01, 0x00, static_cast<uint8_t>(i >> 8),
-                           static_cast<uint8_t>(i & 0xFF)};
+        mac_address mac = {
+            0x02, 0x5A, 0x01, 0x00, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i & 0xFF)};
         // Every answer twice, as a device that repeats itself would.
         transmit_frame_stu answer = BuildDiscoverAnswer(mac, kSimAdapterMac, {"s", "s", "k", "k"});
         SendFromDevice(answer);

@@ -101,8 +101,8 @@ TEST(FrameFormat, SequenceNumbersWrapWithFFFFInPlaceOfZero) {
     const struct {
         uint32_t chunk;
         uint16_t field;
-    } cases[] = {{1, 1},           {2, 2},           {65535, 65535},      {65536, 0xFFFF},
-                 {65537, 1},       {131072, 0xFFFF}, {0x12345678, 0x5678}};
+    } cases[] = {{1, 1},     {2, 2},           {65535, 65535},      {65536, 0xFFFF},
+                 {65537, 1}, {131072, 0xFFFF}, {0x12345678, 0x5678}};
     for (const auto& c : cases) {
         EXPECT_EQ(SequenceForChunk(c.chunk), c.field) << "chunk " << c.chunk;
     }

@@ -44,9 +44,9 @@ TEST(SimSegment, FramesReachOtherStationsThroughTheirFiltersButNeverTheirOwn) {
     std::vector<uint8_t> received;
     ASSERT_EQ(Take(*devices, &received), LinkReceive::Frame);
     EXPECT_EQ(received, FrameBytes(request));
-    EXPECT_EQ(Take(*picky, &received), LinkReceive::Timeout);     // not addressed to it
-    EXPECT_EQ(Take(*host_peer, &received), LinkReceive::Timeout); // same station
-    EXPECT_EQ(Take(*host, &received), LinkReceive::Timeout);      // its own frame
+    EXPECT_EQ(Take(*picky, &received), LinkReceive::Timeout);      // not addressed to it
+    EXPECT_EQ(Take(*host_peer, &received), LinkReceive::Timeout);  // same station
+    EXPECT_EQ(Take(*host, &received), LinkReceive::Timeout);       // its own frame
 
     transmit_frame_stu answer = BuildDiscoverAnswer(kDevice, kHost, {"a", "b", "c", "d"});
     ASSERT_TRUE(devices->Send(reinterpret_cast<const uint8_t*>(&answer), kFrameSize));

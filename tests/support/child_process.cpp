@@ -27,7 +27,9 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
     return pointers;
 }
 
-int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int ExitCodeOf(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // Reads what is available from fd into text; false at end of file or error.
 bool ReadSome(int fd, std::string* text, int timeout_ms) {
@@ -76,8 +78,10 @@ process_result RunProgram(const std::vector<std::string>& argv) {
     }
     bool out_open = true, err_open = true;
     while (out_open || err_open) {
-        if (out_open) out_open = ReadSome(out[0], &result.out, 10);
-        if (err_open) err_open = ReadSome(err[0], &result.err, 10);
+        if (out_open)
+            out_open = ReadSome(out[0], &result.out, 10);
+        if (err_open)
+            err_open = ReadSome(err[0], &result.err, 10);
     }
     close(out[0]);
     close(err[0]);

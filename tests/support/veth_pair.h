@@ -16,7 +16,7 @@ public:
     bool Ready() const { return ready_; }
     // Why the pair could not be made, for the skip message.
     const std::string& Problem() const { return problem_; }
-    const std::string& Host() const { return host_; }      // the operator's side
+    const std::string& Host() const { return host_; }        // the operator's side
     const std::string& Devices() const { return devices_; }  // the devices' side
 
 private:
@@ -29,10 +29,10 @@ private:
 }  // namespace plindar::test
 
 // Skips the current test with a clear message when the pair is not ready.
-#define PLINDAR_REQUIRE_VETH(pair)                                                   \
-    do {                                                                             \
-        if (!(pair).Ready()) {                                                       \
-            GTEST_SKIP() << "veth pair unavailable (" << (pair).Problem()            \
-                         << "); run as root with iproute2 to include this test";     \
-        }                                                                            \
+#define PLINDAR_REQUIRE_VETH(pair)                                               \
+    do {                                                                         \
+        if (!(pair).Ready()) {                                                   \
+            GTEST_SKIP() << "veth pair unavailable (" << (pair).Problem()        \
+                         << "); run as root with iproute2 to include this test"; \
+        }                                                                        \
     } while (0)
