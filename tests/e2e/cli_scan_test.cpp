@@ -18,8 +18,8 @@ using test::RunProgram;
 using test::StagedProgram;
 
 std::string MacOf(int index) {
-    char text[18];
-    std::snprintf(text, sizeof(text), "02:5A:00:00:%02X:%02X", index >> 8, index & 0xFF);
+    char text[32];
+    std::snprintf(text, sizeof(text), "02:5A:00:00:%02X:%02X", (index >> 8) & 0xFF, index & 0xFF);
     return text;
 }
 
