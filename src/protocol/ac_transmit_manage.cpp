@@ -50,10 +50,15 @@ static_assert(offsetof(ap_discover_stu, wpakey5) + sizeof(ap_discover_stu::wpake
               "the record's device information must mirror the frame's 200 bytes");
 
 AcTransmitManage::AcTransmitManage(CSqlManagement* store, std::shared_ptr<CLinkProvider> link)
-    : store_(store), link_(std::move(link)) {}
+    : store_(store), link_(std::move(link)), transmit_workers_(this, store) {}
 
 AcTransmitManage::~AcTransmitManage() {
+    transmit_workers_.StopAll();
     StopThreads();
+}
+
+bool AcTransmitManage::StartTransmitJob(const transmit_job_stu& job) {
+    return transmit_workers_.Start(job);
 }
 
 AcTransmitManage& AcTransmitManage::GetInstance() {

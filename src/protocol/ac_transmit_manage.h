@@ -19,6 +19,7 @@
 #include "protocol/discover_record.h"
 #include "protocol/frame_format.h"
 #include "protocol/link.h"
+#include "protocol/transmit_workers.h"
 
 namespace plindar {
 
@@ -77,6 +78,10 @@ public:
     // Whether the listener of the last Init has its capture handle open.
     bool IsListening();
 
+    // Starts one transmit worker for a device's job (see CTransmitWorkers::Start).
+    bool StartTransmitJob(const transmit_job_stu& job);
+    CTransmitWorkers& GetTransmitWorkers() { return transmit_workers_; }
+
     // A device's result report or any other frame that is not a discovery answer.
     void HandleReport(const transmit_frame_stu& frame, const std::string& mac_text);
 
@@ -117,6 +122,9 @@ private:
     std::unique_ptr<listener_generation> generation_;
 
     std::atomic<uint64_t> report_frames_{0};
+
+    // Last member: destroyed first, so no worker outlives what it reads.
+    CTransmitWorkers transmit_workers_;
 };
 
 // "description (aa:bb:cc:dd:ee:ff)", the MAC in lower case.
