@@ -19,7 +19,10 @@ int RunCommand(cli_session* session) {
     if (session->options.command == "adapters") {
         return RunAdaptersCommand(session);
     }
-    return RunScanCommand(session);
+    if (session->options.command == "scan") {
+        return RunScanCommand(session);
+    }
+    return RunApplyCommand(session);
 }
 
 }  // namespace
@@ -46,7 +49,17 @@ int main(int argc, char** argv) {
     if (session.options.simulate) {
         sim_device_options devices;
         devices.count = session.options.simulate_count;
-        devices.seed = session.options.simulate_seed;
+        const cli_sim_options& sim = session.options.sim;
+        devices.seed = sim.seed;
+        devices.receive_loss = sim.loss;
+        devices.send_loss = sim.loss;
+        devices.fail_para = sim.fail_config;
+        devices.fail_logo = sim.fail_logo;
+        devices.silent = sim.silent;
+        devices.lock_code = sim.lock_code;
+        // With loss a report can vanish like any frame; devices repeat it so that a
+        // lossy demonstration still shows every outcome.
+        devices.report_copies = sim.loss > 0 ? 3 : 1;
         session.simulation = std::make_unique<CSimulatedNetwork>(devices);
         if (!session.simulation->Start(&error)) {
             std::cerr << "plindar-cli: cannot start the simulated devices: " << error << "\n";

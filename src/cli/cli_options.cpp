@@ -2,6 +2,7 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <functional>
 
 namespace plindar {
 
@@ -10,7 +11,11 @@ namespace {
 // Largest simulated batch: far beyond any real segment, small enough to stay quick.
 constexpr uint32_t kMaxSimulatedDevices = 65535;
 
-const char* const kCommands[] = {"adapters", "scan"};
+const char* const kCommands[] = {"adapters", "scan", "antitheft", "send-logo", "send-config"};
+
+bool IsApplyCommand(const std::string& command) {
+    return command == "antitheft" || command == "send-logo" || command == "send-config";
+}
 
 template <typename T>
 bool ParseNumber(const std::string& text, T* value) {
@@ -19,80 +24,168 @@ bool ParseNumber(const std::string& text, T* value) {
     return ec == std::errc() && ptr == end && !text.empty();
 }
 
+struct option_rule {
+    const char* name;
+    bool takes_value;
+    // Commands the option belongs to ("" = any command).
+    const char* commands;
+    std::function<bool(cli_options*, const std::string&, std::string*)> apply;
+};
+
+bool SetText(std::string* field, const std::string& value) {
+    *field = value;
+    return true;
+}
+
+const std::vector<option_rule>& OptionRules() {
+    static const std::vector<option_rule> rules = {
+        {"--help", false, "", [](cli_options* o, const std::string&, std::string*) {
+             return o->help = true;
+         }},
+        {"--json", false, "scan antitheft send-logo send-config adapters",
+         [](cli_options* o, const std::string&, std::string*) { return o->json = true; }},
+        {"--simulate", true, "",
+         [](cli_options* o, const std::string& v, std::string* error) {
+             if (!ParseNumber(v, &o->simulate_count) || o->simulate_count == 0 ||
+                 o->simulate_count > kMaxSimulatedDevices) {
+                 *error = "--simulate needs a device count from 1 to " +
+                          std::to_string(kMaxSimulatedDevices) + ", not '" + v + "'";
+                 return false;
+             }
+             return o->simulate = true;
+         }},
+        {"--sim-seed", true, "",
+         [](cli_options* o, const std::string& v, std::string* error) {
+             if (!ParseNumber(v, &o->sim.seed)) {
+                 *error = "--sim-seed needs a whole number, not '" + v + "'";
+                 return false;
+             }
+             return true;
+         }},
+        {"--sim-loss", true, "",
+         [](cli_options* o, const std::string& v, std::string* error) {
+             if (!ParseNumber(v, &o->sim.loss) || o->sim.loss < 0 || o->sim.loss > 1) {
+                 *error = "--sim-loss needs a rate from 0 to 1, not '" + v + "'";
+                 return false;
+             }
+             return true;
+         }},
+        {"--sim-fail-config", false, "",
+         [](cli_options* o, const std::string&, std::string*) { return o->sim.fail_config = true; }},
+        {"--sim-fail-logo", false, "",
+         [](cli_options* o, const std::string&, std::string*) { return o->sim.fail_logo = true; }},
+        {"--sim-silent", false, "",
+         [](cli_options* o, const std::string&, std::string*) { return o->sim.silent = true; }},
+        {"--sim-lockcode", true, "",
+         [](cli_options* o, const std::string& v, std::string*) {
+             return SetText(&o->sim.lock_code, v);
+         }},
+        {"--adapter", true, "",
+         [](cli_options* o, const std::string& v, std::string* error) {
+             if (v.empty()) {
+                 *error = "--adapter needs an adapter name";
+                 return false;
+             }
+             return SetText(&o->adapter, v);
+         }},
+        {"--home", true, "",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->home, v); }},
+        {"--devices", true, "antitheft send-logo send-config",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->devices, v); }},
+        {"--file", true, "send-logo send-config",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->file, v); }},
+        {"--lockcode", true, "antitheft",
+         [](cli_options* o, const std::string& v, std::string*) { return bool(o->lock_code = v); }},
+        {"--confirm", true, "antitheft",
+         [](cli_options* o, const std::string& v, std::string*) {
+             return bool(o->confirm_lock_code = v);
+         }},
+        {"--acname", true, "antitheft",
+         [](cli_options* o, const std::string& v, std::string*) { return bool(o->ac_name = v); }},
+        {"--dns1", true, "antitheft",
+         [](cli_options* o, const std::string& v, std::string*) { return bool(o->dns1 = v); }},
+        {"--dns2", true, "antitheft",
+         [](cli_options* o, const std::string& v, std::string*) { return bool(o->dns2 = v); }},
+        {"--disable", false, "antitheft",
+         [](cli_options* o, const std::string&, std::string*) { return o->disable = true; }},
+    };
+    return rules;
+}
+
+bool Belongs(const option_rule& rule, const std::string& command) {
+    std::string commands = std::string(" ") + rule.commands + " ";
+    return std::string(rule.commands).empty() || commands.find(" " + command + " ") != std::string::npos;
+}
+
 }  // namespace
 
 const char* CliUsageText() {
-    return "Usage: plindar-cli [--simulate N [--sim-seed S] | --adapter NAME] [--home DIR] COMMAND "
-           "[--json]\n"
+    return "Usage: plindar-cli [--simulate N [SIMULATION] | --adapter NAME] [--home DIR] COMMAND "
+           "[OPTIONS]\n"
            "\n"
            "Provisions devices on the Ethernet segment of one network adapter.\n"
            "\n"
            "Commands:\n"
-           "  adapters        list the network adapters that are up, as \"description (mac)\"\n"
-           "  scan [--json]   discover the devices on the segment and list them in MAC order\n"
+           "  adapters                 list the network adapters that are up, as \"description (mac)\"\n"
+           "  scan                     discover the devices on the segment and list them in MAC order\n"
+           "  antitheft --lockcode C --confirm C [--acname N] [--dns1 A] [--dns2 A] [--disable]\n"
+           "            --devices D    send anti-theft protection\n"
+           "  send-logo --file F --devices D      send a logo image (JPEG) as it is\n"
+           "  send-config --file F --devices D    send a configuration file as it is\n"
+           "\n"
+           "  D is 'all' (every device the scan finds) or MAC texts separated by commas. Apply\n"
+           "  commands scan first, send to every device at once, wait for the devices' reports\n"
+           "  (up to 15 s after the transfers end) and print one line per device.\n"
            "\n"
            "Options:\n"
-           "  --adapter NAME  the adapter that faces the devices (an interface name from "
-           "'adapters');\n"
+           "  --adapter NAME  the adapter that faces the devices (an interface name from 'adapters');\n"
            "                  capturing needs root or the capture capability\n"
            "  --simulate N    use an in-process simulated segment with N virtual devices instead\n"
-           "  --sim-seed S    seed of the simulated devices' random behaviour (default 1)\n"
            "  --home DIR      program folder for the database, logs and generated files\n"
            "                  (default: the folder of the executable, or $PLINDAR_HOME)\n"
            "  --json          machine-readable output\n"
            "  --help          this text\n"
            "\n"
-           "Exit status: 0 success, 1 an operation failed, 2 bad usage or an adapter that cannot "
-           "be opened.\n";
+           "Simulation (with --simulate):\n"
+           "  --sim-seed S, --sim-loss R (0..1, both directions), --sim-fail-config, --sim-fail-logo,\n"
+           "  --sim-silent (devices never acknowledge), --sim-lockcode C (devices start bound to C)\n"
+           "\n"
+           "Exit status: 0 success, 1 an operation failed on some device, 2 bad input or an adapter\n"
+           "that cannot be opened.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
                      std::string* error) {
-    auto value_of = [&](size_t* i, const std::string& name, std::string* value) {
-        if (*i + 1 >= args.size()) {
-            *error = name + " needs a value";
-            return false;
-        }
-        *value = args[++*i];
-        return true;
-    };
+    std::vector<std::pair<const option_rule*, std::string>> seen;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        std::string value;
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "-h") {
             options->help = true;
-        } else if (arg == "--json") {
-            options->json = true;
-        } else if (arg == "--simulate") {
-            if (!value_of(&i, arg, &value))
-                return false;
-            if (!ParseNumber(value, &options->simulate_count) || options->simulate_count == 0 ||
-                options->simulate_count > kMaxSimulatedDevices) {
-                *error = "--simulate needs a device count from 1 to " +
-                         std::to_string(kMaxSimulatedDevices) + ", not '" + value + "'";
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            const option_rule* rule = nullptr;
+            for (const option_rule& candidate : OptionRules()) {
+                if (arg == candidate.name) {
+                    rule = &candidate;
+                }
+            }
+            if (rule == nullptr) {
+                *error = "unknown option '" + arg + "'";
                 return false;
             }
-            options->simulate = true;
-        } else if (arg == "--sim-seed") {
-            if (!value_of(&i, arg, &value))
-                return false;
-            if (!ParseNumber(value, &options->simulate_seed)) {
-                *error = "--sim-seed needs a whole number, not '" + value + "'";
+            std::string value;
+            if (rule->takes_value) {
+                if (i + 1 >= args.size()) {
+                    *error = arg + " needs a value";
+                    return false;
+                }
+                value = args[++i];
+            }
+            if (!rule->apply(options, value, error)) {
                 return false;
             }
-        } else if (arg == "--adapter") {
-            if (!value_of(&i, arg, &options->adapter))
-                return false;
-            if (options->adapter.empty()) {
-                *error = "--adapter needs an adapter name";
-                return false;
-            }
-        } else if (arg == "--home") {
-            if (!value_of(&i, arg, &options->home))
-                return false;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            *error = "unknown option '" + arg + "'";
-            return false;
+            seen.emplace_back(rule, arg);
         } else if (options->command.empty()) {
             options->command = arg;
         } else {
@@ -115,14 +208,29 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
         *error = "unknown command '" + options->command + "'";
         return false;
     }
+    for (const auto& [rule, name] : seen) {
+        if (!Belongs(*rule, options->command)) {
+            *error = name + " does not go with '" + options->command + "'";
+            return false;
+        }
+    }
     if (options->simulate && !options->adapter.empty()) {
         *error = "--simulate and --adapter exclude each other";
         return false;
     }
-    if (options->command == "scan" && !options->simulate && options->adapter.empty()) {
-        *error =
-            "name the adapter that faces the devices with --adapter NAME "
-            "(see 'plindar-cli adapters'), or use --simulate N";
+    bool needs_segment = options->command != "adapters";
+    if (needs_segment && !options->simulate && options->adapter.empty()) {
+        *error = "name the adapter that faces the devices with --adapter NAME "
+                 "(see 'plindar-cli adapters'), or use --simulate N";
+        return false;
+    }
+    if (IsApplyCommand(options->command) && options->devices.empty()) {
+        *error = "name the devices with --devices all or --devices MAC,MAC,...";
+        return false;
+    }
+    if ((options->command == "send-logo" || options->command == "send-config") &&
+        options->file.empty()) {
+        *error = options->command + " needs --file FILE";
         return false;
     }
     return true;

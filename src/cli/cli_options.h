@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,15 +14,31 @@ enum CliExitCode {
     EXIT_BAD_USAGE = 2,  // bad input, or an adapter that cannot be opened
 };
 
+// Behaviour of the simulated devices (--simulate), for demonstrations and tests.
+struct cli_sim_options {
+    uint64_t seed = 1;
+    double loss = 0.0;  // both directions
+    bool fail_config = false;
+    bool fail_logo = false;
+    bool silent = false;
+    std::string lock_code;
+};
+
 struct cli_options {
     bool help = false;
     bool simulate = false;
     uint32_t simulate_count = 0;
-    uint64_t simulate_seed = 1;
+    cli_sim_options sim;
     std::string adapter;
     std::string home;
     std::string command;
     bool json = false;
+
+    // Apply commands.
+    std::string devices;  // "all" or MAC texts separated by commas
+    std::string file;     // send-logo, send-config
+    std::optional<std::string> lock_code, confirm_lock_code, ac_name, dns1, dns2;
+    bool disable = false;
 };
 
 // False with a message naming the problem when the command line is not usable.

@@ -27,7 +27,12 @@ struct cli_session {
 // Prints what to do and returns EXIT_BAD_USAGE when it cannot.
 int PrepareAdapter(cli_session* session);
 
+// Scans the segment as the adapter page does; the devices found are in the store.
+int ScanForDevices(cli_session* session);
+
 int RunAdaptersCommand(cli_session* session);
 int RunScanCommand(cli_session* session);
+// antitheft, send-logo and send-config.
+int RunApplyCommand(cli_session* session);
 
 }  // namespace plindar

@@ -129,7 +129,7 @@ int RunAdaptersCommand(cli_session* session) {
     return EXIT_OK;
 }
 
-int RunScanCommand(cli_session* session) {
+int ScanForDevices(cli_session* session) {
     if (int prepared = PrepareAdapter(session); prepared != EXIT_OK) {
         return prepared;
     }
@@ -165,7 +165,14 @@ int RunScanCommand(cli_session* session) {
     if (progress) {
         std::fprintf(stderr, "\r\033[K");
     }
+    return EXIT_OK;
+}
 
+int RunScanCommand(cli_session* session) {
+    if (int scanned = ScanForDevices(session); scanned != EXIT_OK) {
+        return scanned;
+    }
+    CSqlManagement& store = *session->store;
     std::vector<ap_info_stu> devices;
     int total = 0, successes = 0, failures = 0;
     if (!store.QueryDevices(&devices, &total, &successes, &failures, true, SORT_BY_MAC, "")) {

@@ -339,10 +339,5 @@ void AcTransmitManage::AddDevice(const frame_bytes& answer) {
     }
 }
 
-void AcTransmitManage::HandleReport(const transmit_frame_stu&, const std::string&) {
-    // Result reports are recorded here once the run logs and statuses exist; for
-    // now the frames are only counted.
-    report_frames_.fetch_add(1);
-}
 
 }  // namespace plindar

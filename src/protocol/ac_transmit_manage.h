@@ -20,6 +20,7 @@
 #include "protocol/frame_format.h"
 #include "protocol/link.h"
 #include "protocol/transmit_workers.h"
+#include "records/run_log.h"
 
 namespace plindar {
 
@@ -73,8 +74,13 @@ public:
     // A copy of the device table, in discovery order.
     std::vector<ap_discover_stu> GetDevices();
     size_t GetDeviceCount();
-    // Frames the listener passed to report handling since construction.
+    // Frames the listener passed to report handling since construction, and the
+    // result reports among them that were recorded.
     uint64_t GetReportFrameCount();
+    uint64_t GetRecordedReportCount() { return recorded_reports_.load(); }
+
+    // Where the run logs go; the program folder unless set (tests set it).
+    void SetRunLogFolder(const std::string& folder);
     // Whether the listener of the last Init has its capture handle open.
     bool IsListening();
 
@@ -122,6 +128,10 @@ private:
     std::unique_ptr<listener_generation> generation_;
 
     std::atomic<uint64_t> report_frames_{0};
+    std::atomic<uint64_t> recorded_reports_{0};
+    // Run-log writer of the listener; its lock is held for each entry.
+    COperateCharacter run_log_writer_;
+    std::string run_log_folder_;  // guarded by adapter_lock_
 
     // Last member: destroyed first, so no worker outlives what it reads.
     CTransmitWorkers transmit_workers_;

@@ -163,13 +163,10 @@ void WriteStatus(const transmit_context& context, const transfer_plan* plan,
     if (context.store == nullptr) {
         return;
     }
-    if (plan == nullptr) {
-        context.store->SetAntiTheftStatus(mac_text, status);
-    } else if (plan->is_logo) {
-        context.store->SetLogoStatus(mac_text, status);
-    } else {
-        context.store->SetParaStatus(mac_text, status);
-    }
+    DeviceOperation operation = plan == nullptr ? OPERATION_ANTITHEFT
+                                : plan->is_logo ? OPERATION_LOGO
+                                                : OPERATION_PARA;
+    context.store->SetTransmitStatus(operation, mac_text, status);
 }
 
 // Runs one transfer and records its outcome; false when the worker must stop.

@@ -18,6 +18,13 @@ enum DeviceStatus : int32_t {
     STATUS_LOCKCODE_MISMATCH = 7,
 };
 
+// The three operations a device row keeps a status for.
+enum DeviceOperation {
+    OPERATION_PARA,
+    OPERATION_LOGO,
+    OPERATION_ANTITHEFT,
+};
+
 // Overall result of a device, folded from its three statuses by EvaluateResult.
 enum OverallResult : int32_t {
     RESULT_SUCCESS = 0,

@@ -89,4 +89,17 @@ bool CSqlManagement::SetAntiTheftStatus(const std::string& mac, int status) {
     return SetStatusColumn("ap_antitheft_status", "ap_antitheft_status_str", mac, status);
 }
 
+bool CSqlManagement::SetTransmitStatus(DeviceOperation operation, const std::string& mac,
+                                      int status) {
+    switch (operation) {
+        case OPERATION_PARA:
+            return SetStatusColumn("ap_para_status", "ap_para_status_str", mac, status, true);
+        case OPERATION_LOGO:
+            return SetStatusColumn("ap_logo_status", "ap_logo_status_str", mac, status, true);
+        default:
+            return SetStatusColumn("ap_antitheft_status", "ap_antitheft_status_str", mac, status,
+                                   true);
+    }
+}
+
 }  // namespace plindar

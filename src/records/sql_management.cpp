@@ -516,13 +516,18 @@ bool CSqlManagement::SetResult(const std::string& mac, int result) {
 }
 
 bool CSqlManagement::SetStatusColumn(const char* code_column, const char* text_column,
-                                     const std::string& mac, int status) {
+                                     const std::string& mac, int status, bool keep_reports) {
     // The text is looked up before the store lock is taken: translation has its own.
     const std::string text = FitColumn(GetStatusText(status), kStatusTextWidth);
     const std::string sql = std::string("UPDATE ap_info SET ") + code_column + " = ?2," +
                             text_column +
                             " = ?3 WHERE ID = "
-                            "(SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1)";
+                            "(SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1)" +
+                            (keep_reports ? std::string(" AND ") + code_column + " NOT IN (" +
+                                                std::to_string(STATUS_OPERATE_SUCCESS) + "," +
+                                                std::to_string(STATUS_OPERATE_FAIL) + "," +
+                                                std::to_string(STATUS_LOCKCODE_MISMATCH) + ")"
+                                          : std::string());
     std::lock_guard<std::mutex> guard(lock_);
     if (db_ == nullptr) {
         return false;

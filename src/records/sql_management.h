@@ -59,6 +59,12 @@ public:
     bool SetLogoStatus(const std::string& mac, int status);
     bool SetAntiTheftStatus(const std::string& mac, int status);
 
+    // The transmit engine's "Transmit finish" / "Transmit fail" at the end of a
+    // transfer. A fast device may report its result before the worker has written
+    // this; its report (2, 3 or 7) then stays, so the operator never sees a device
+    // that succeeded stuck at "Transmit finish". False when nothing was written.
+    bool SetTransmitStatus(DeviceOperation operation, const std::string& mac, int status);
+
     // Number of rows, for the scan's completion check and benchmarks.
     int CountDevices();
 
@@ -68,7 +74,7 @@ public:
 
 private:
     bool SetStatusColumn(const char* code_column, const char* text_column, const std::string& mac,
-                         int status);
+                         int status, bool keep_reports = false);
     bool ExecuteWithRetry(const char* statement);
     bool OpenLocked();
     void CloseLocked();

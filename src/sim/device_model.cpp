@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace plindar {
 
@@ -51,6 +52,19 @@ std::string FillToWidth(std::string text, size_t width) {
     return text;
 }
 
+// The text value of "key":"value" in a one-line JSON object without escapes, as
+// the anti-theft command is built; "" when the key is missing.
+std::string JsonStringValue(const std::string& json, const std::string& key) {
+    std::string marker = "\"" + key + "\":\"";
+    size_t start = json.find(marker);
+    if (start == std::string::npos) {
+        return "";
+    }
+    start += marker.size();
+    size_t end = json.find('"', start);
+    return end == std::string::npos ? std::string() : json.substr(start, end - start);
+}
+
 }  // namespace
 
 bool ParseMacPrefix(const std::string& text, std::vector<uint8_t>* prefix) {
@@ -93,8 +107,12 @@ std::string CDeviceModel::ValidateOptions(const sim_device_options& options) {
         return "too many devices for the MAC prefix";
     }
     auto probability_ok = [](double p) { return p >= 0.0 && p <= 1.0; };
-    if (!probability_ok(options.receive_loss) || !probability_ok(options.send_loss)) {
-        return "loss rates must lie between 0 and 1";
+    if (!probability_ok(options.receive_loss) || !probability_ok(options.send_loss) ||
+        !probability_ok(options.receive_duplicate) || !probability_ok(options.send_duplicate)) {
+        return "loss and duplication rates must lie between 0 and 1";
+    }
+    if (options.ack_after_copies == 0) {
+        return "a chunk needs at least one copy to be acknowledged";
     }
     return "";
 }
@@ -123,6 +141,9 @@ CDeviceModel::CDeviceModel(const sim_device_options& options)
         }
         index_by_mac_[MacKey(device.mac)] = devices_.size();
         devices_.push_back(std::move(device));
+        device_state state;
+        state.lock_code = options.lock_code;
+        states_.push_back(std::move(state));
     }
 }
 
@@ -138,14 +159,24 @@ bool CDeviceModel::Chance(double probability) {
     return std::uniform_real_distribution<double>(0.0, 1.0)(random_) < probability;
 }
 
-void CDeviceModel::Schedule(clock::time_point due, const transmit_frame_stu& frame) {
-    if (Chance(options_.send_loss)) {
-        ++stats_.frames_lost_outbound;
-        return;
+void CDeviceModel::Schedule(clock::time_point due, const transmit_frame_stu& frame,
+                            OutgoingKind kind) {
+    bool exempt = kind == OUT_ANSWER && options_.lossless_discovery;
+    int copies = !exempt && Chance(options_.send_duplicate) ? 2 : 1;
+    for (int copy = 0; copy < copies; ++copy) {
+        if (!exempt && Chance(options_.send_loss)) {
+            ++stats_.frames_lost_outbound;
+            continue;
+        }
+        if (kind == OUT_ACK) {
+            ++stats_.acks_sent;
+        } else if (kind == OUT_REPORT) {
+            ++stats_.reports_sent;
+        }
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&frame);
+        outbox_.push(
+            scheduled_frame{due, next_order_++, std::vector<uint8_t>(bytes, bytes + kFrameSize)});
     }
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&frame);
-    outbox_.push(
-        scheduled_frame{due, next_order_++, std::vector<uint8_t>(bytes, bytes + kFrameSize)});
 }
 
 void CDeviceModel::AnswerDiscover(const sim_device& device, const transmit_frame_stu& request,
@@ -155,7 +186,7 @@ void CDeviceModel::AnswerDiscover(const sim_device& device, const transmit_frame
     transmit_frame_stu answer = BuildDiscoverAnswer(device.mac, FrameSource(request), texts);
     ++stats_.answers_scheduled;
     for (uint32_t copy = 0; copy <= options_.duplicate_answers; ++copy) {
-        Schedule(now + options_.answer_delay, answer);
+        Schedule(now + options_.answer_delay, answer, OUT_ANSWER);
     }
 }
 
@@ -176,7 +207,7 @@ void CDeviceModel::OnFrame(const uint8_t* bytes, size_t length, clock::time_poin
         }
         for (const sim_device& device : devices_) {
             ++stats_.frames_received;
-            if (Chance(options_.receive_loss)) {
+            if (!options_.lossless_discovery && Chance(options_.receive_loss)) {
                 ++stats_.frames_lost_inbound;
                 continue;
             }
@@ -188,14 +219,185 @@ void CDeviceModel::OnFrame(const uint8_t* bytes, size_t length, clock::time_poin
     if (device == nullptr) {
         return;
     }
-    ++stats_.frames_received;
-    if (Chance(options_.receive_loss)) {
-        ++stats_.frames_lost_inbound;
+    size_t index = static_cast<size_t>(device - devices_.data());
+    // The link may hand a device the same frame twice.
+    int copies = Chance(options_.receive_duplicate) ? 2 : 1;
+    for (int copy = 0; copy < copies; ++copy) {
+        ++stats_.frames_received;
+        if (Chance(options_.receive_loss)) {
+            ++stats_.frames_lost_inbound;
+            continue;
+        }
+        if (is_discover) {
+            AnswerDiscover(*device, frame, now);
+        } else {
+            HandleDeviceFrame(index, frame, now);
+        }
+    }
+}
+
+void CDeviceModel::HandleDeviceFrame(size_t index, const transmit_frame_stu& frame,
+                                     clock::time_point now) {
+    uint16_t type = ReadU16(frame.type);
+    uint16_t code = ReadU16(frame.code);
+    if ((type == FRAME_TYPE_PARA && code == CODE_PARA_FILE) ||
+        (type == FRAME_TYPE_LOGO && code == CODE_LOGO_FILE)) {
+        OnFileChunk(index, frame, now);
+    } else if (type == FRAME_TYPE_ANTITHEFT && code == CODE_ANTITHEFT_CMD) {
+        OnCommand(index, frame, now);
+    }
+}
+
+void CDeviceModel::SendAck(size_t index, const transmit_frame_stu& frame, uint16_t sequence,
+                           clock::time_point now) {
+    transmit_frame_stu ack;
+    std::memset(&ack, 0, sizeof(ack));
+    SetFrameHeader(&ack, FrameSource(frame), devices_[index].mac);
+    WriteU16(ack.type, ReadU16(frame.type));
+    WriteU16(ack.code, CODE_ACK);
+    auto due = now + options_.ack_delay;
+    if (options_.stale_acks) {
+        WriteU16(ack.sequence, static_cast<uint16_t>(sequence - 1));
+        Schedule(due, ack, OUT_ACK);
+    }
+    WriteU16(ack.sequence, options_.wildcard_acks ? kSequenceWildcard : sequence);
+    Schedule(due, ack, OUT_ACK);
+}
+
+void CDeviceModel::OnFileChunk(size_t index, const transmit_frame_stu& frame,
+                               clock::time_point now) {
+    device_state& device = states_[index];
+    uint16_t type = ReadU16(frame.type);
+    uint16_t sequence = ReadU16(frame.sequence);
+    uint16_t position = ReadU16(frame.position);
+    size_t length = std::min<size_t>(ReadU16(frame.data_length), kChunkDataSize);
+    ++stats_.chunks_received;
+    ++device.copies_received[(static_cast<uint32_t>(type) << 16) | sequence];
+    if (options_.silent) {
         return;
     }
-    if (is_discover) {
-        AnswerDiscover(*device, frame, now);
+    transfer_state& transfer = type == FRAME_TYPE_PARA ? device.para : device.logo;
+
+    bool repeat_of_last = transfer.chunks > 0 && sequence == transfer.last_sequence &&
+                          (transfer.active || now - transfer.completed_at < options_.duplicate_window);
+    if (!repeat_of_last) {
+        bool next = transfer.active && sequence == SequenceForChunk(transfer.chunks + 1);
+        bool first = sequence == 1 && (position == POSITION_FIRST || position == POSITION_LAST);
+        if (!next && !first) {
+            return;  // a gap: wait for the sender to resend what is missing
+        }
+        if (!next) {
+            transfer = transfer_state{};
+            transfer.active = true;
+        }
+        transfer.data.insert(transfer.data.end(), frame.data, frame.data + length);
+        transfer.chunks++;
+        transfer.last_sequence = sequence;
+        transfer.copies.clear();
+        if (position == POSITION_LAST) {
+            transfer.active = false;
+            transfer.completed = true;
+            transfer.completed_at = now;
+            bool ok = type == FRAME_TYPE_PARA ? !options_.fail_para : !options_.fail_logo;
+            Complete(index, type, transfer.data, ok, FrameSource(frame), now);
+            transfer.data.clear();
+            transfer.data.shrink_to_fit();
+        }
     }
+    if (++transfer.copies[sequence] >= options_.ack_after_copies) {
+        SendAck(index, frame, sequence, now);
+    }
+}
+
+void CDeviceModel::OnCommand(size_t index, const transmit_frame_stu& frame,
+                             clock::time_point now) {
+    device_state& device = states_[index];
+    uint16_t sequence = ReadU16(frame.sequence);
+    ++stats_.chunks_received;
+    ++device.copies_received[(static_cast<uint32_t>(FRAME_TYPE_ANTITHEFT) << 16) | sequence];
+    if (options_.silent) {
+        return;
+    }
+    size_t length = std::min<size_t>(ReadU16(frame.data_length), kChunkDataSize);
+    const char* data = reinterpret_cast<const char*>(frame.data);
+    std::string command(data, strnlen(data, length));
+
+    bool repeat = device.has_command && command == device.last_command &&
+                  now - device.command_at < options_.duplicate_window;
+    if (!repeat) {
+        device.has_command = true;
+        device.last_command = command;
+        device.command_at = now;
+        device.command_copies = 0;
+        // A device keeps the first lock code it is given and refuses any other.
+        std::string lock = JsonStringValue(command, "Lockcode");
+        bool ok = device.lock_code.empty() || device.lock_code == lock;
+        if (ok && device.lock_code.empty()) {
+            device.lock_code = lock;
+        }
+        Complete(index, FRAME_TYPE_ANTITHEFT,
+                 std::vector<uint8_t>(command.begin(), command.end()), ok, FrameSource(frame), now);
+    }
+    if (++device.command_copies >= options_.ack_after_copies) {
+        SendAck(index, frame, sequence, now);
+    }
+}
+
+void CDeviceModel::Complete(size_t index, uint16_t type, const std::vector<uint8_t>& content,
+                            bool ok, const mac_address& report_to, clock::time_point now) {
+    ++stats_.transfers_completed;
+    if (!options_.store_dir.empty()) {
+        StoreContent(index, type, content);
+    }
+    if (options_.record_transfers) {
+        completed_.push_back(sim_transfer_record{devices_[index].mac, type, content});
+    }
+    static constexpr uint16_t kReportCodes[][2] = {
+        /* FRAME_TYPE_DISCOVER */ {0, 0},
+        /* FRAME_TYPE_PARA */ {CODE_PARA_FAIL, CODE_PARA_OK},
+        /* FRAME_TYPE_LOGO */ {CODE_LOGO_FAIL, CODE_LOGO_OK},
+        /* FRAME_TYPE_ANTITHEFT */ {CODE_ANTITHEFT_FAIL, CODE_ANTITHEFT_OK},
+    };
+    transmit_frame_stu report;
+    std::memset(&report, 0, sizeof(report));
+    // Reports go to whoever sent the content.
+    SetFrameHeader(&report, report_to, devices_[index].mac);
+    WriteU16(report.type, type);
+    WriteU16(report.code, kReportCodes[type][ok ? 1 : 0]);
+    for (uint32_t copy = 0; copy < options_.report_copies; ++copy) {
+        Schedule(now + options_.report_delay, report, OUT_REPORT);
+    }
+}
+
+void CDeviceModel::StoreContent(size_t index, uint16_t type, const std::vector<uint8_t>& content) {
+    static const char* const kStoreNames[] = {"discover", "para", "logo", "antitheft"};
+    std::string mac = FormatMacText(devices_[index].mac);
+    mac.erase(std::remove(mac.begin(), mac.end(), ':'), mac.end());
+    std::string folder = options_.store_dir + "/" + mac;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    uint32_t number = ++states_[index].stored[type];
+    std::string path = folder + "/" + kStoreNames[type] + "." + std::to_string(number);
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(content.data(), 1, content.size(), file);
+        std::fclose(file);
+    }
+}
+
+uint32_t CDeviceModel::CopiesReceived(const mac_address& device, uint16_t type,
+                                      uint16_t sequence) const {
+    const sim_device* found = FindDevice(device);
+    if (found == nullptr) {
+        return 0;
+    }
+    const device_state& state = states_[static_cast<size_t>(found - devices_.data())];
+    auto copies = state.copies_received.find((static_cast<uint32_t>(type) << 16) | sequence);
+    return copies == state.copies_received.end() ? 0 : copies->second;
+}
+
+std::string CDeviceModel::LockCode(const mac_address& device) const {
+    const sim_device* found = FindDevice(device);
+    return found ? states_[static_cast<size_t>(found - devices_.data())].lock_code : std::string();
 }
 
 std::optional<CDeviceModel::clock::time_point> CDeviceModel::NextDue() const {

@@ -32,11 +32,27 @@ const char kUsage[] =
     "  --answer-delay-ms T  delay before a device answers (default 0)\n"
     "  --rx-loss R          chance 0..1 that a frame to a device is lost (default 0)\n"
     "  --tx-loss R          chance 0..1 that a frame from a device is lost (default 0)\n"
+    "  --lossless-discovery keep discovery frames out of the losses and duplications\n"
     "  --duplicate N        extra copies of every discovery answer (default 0)\n"
     "  --seed S             seed of the random losses (default 1)\n"
     "  --ssid2 P, --ssid5 P, --key2 P, --key5 P\n"
     "                       texts the devices report; {n} is the index, {mac} the MAC\n"
-    "  --fill-fields        make every reported text fill its whole field, unterminated\n";
+    "  --fill-fields        make every reported text fill its whole field, unterminated\n"
+    "\n"
+    "Transfers:\n"
+    "  --ack-delay-ms T     delay before a chunk is acknowledged (default 0)\n"
+    "  --report-delay-ms T  delay between the last chunk and the result report (default 0)\n"
+    "  --report-copies N    send every result report N times (default 1)\n"
+    "  --rx-dup R, --tx-dup R\n"
+    "                       chance 0..1 that a frame to / from a device is duplicated\n"
+    "  --fail-config        report failure (5) for configuration files\n"
+    "  --fail-logo          report failure (7) for logos\n"
+    "  --silent             never acknowledge anything\n"
+    "  --ack-after K        acknowledge a chunk only from its K-th copy on\n"
+    "  --stale-acks         send the previous chunk's number before every acknowledgement\n"
+    "  --wildcard-acks      acknowledge with sequence 0xFFFF\n"
+    "  --lockcode CODE      devices start bound to this lock code\n"
+    "  --store DIR          write every received file and command to DIR/<mac>/\n";
 
 template <typename T>
 bool ParseValue(const std::string& text, T* value) {
@@ -49,8 +65,16 @@ bool ParseArguments(const std::vector<std::string>& args, std::string* interface
                     sim_device_options* options, std::string* error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--fill-fields") {
-            options->fill_fields = true;
+        bool* flag = arg == "--fill-fields"          ? &options->fill_fields
+                     : arg == "--fail-config"        ? &options->fail_para
+                     : arg == "--fail-logo"          ? &options->fail_logo
+                     : arg == "--silent"             ? &options->silent
+                     : arg == "--stale-acks"         ? &options->stale_acks
+                     : arg == "--wildcard-acks"      ? &options->wildcard_acks
+                     : arg == "--lossless-discovery" ? &options->lossless_discovery
+                                                     : nullptr;
+        if (flag != nullptr) {
+            *flag = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -77,6 +101,23 @@ bool ParseArguments(const std::vector<std::string>& args, std::string* interface
             ok = ParseValue(value, &options->duplicate_answers);
         } else if (arg == "--seed") {
             ok = ParseValue(value, &options->seed);
+        } else if (arg == "--ack-delay-ms" || arg == "--report-delay-ms") {
+            int64_t millis = 0;
+            ok = ParseValue(value, &millis) && millis >= 0;
+            (arg == "--ack-delay-ms" ? options->ack_delay : options->report_delay) =
+                std::chrono::milliseconds(millis);
+        } else if (arg == "--report-copies") {
+            ok = ParseValue(value, &options->report_copies);
+        } else if (arg == "--rx-dup") {
+            ok = ParseValue(value, &options->receive_duplicate);
+        } else if (arg == "--tx-dup") {
+            ok = ParseValue(value, &options->send_duplicate);
+        } else if (arg == "--ack-after") {
+            ok = ParseValue(value, &options->ack_after_copies) && options->ack_after_copies > 0;
+        } else if (arg == "--lockcode") {
+            options->lock_code = value;
+        } else if (arg == "--store") {
+            options->store_dir = value;
         } else if (arg == "--ssid2") {
             options->ssid2_pattern = value;
         } else if (arg == "--ssid5") {
@@ -156,7 +197,9 @@ int main(int argc, char** argv) {
     sim_runner_stats stats = runner.Stats();
     std::cout << "plindar-devsim: stopped; frames received " << stats.model.frames_received
               << ", sent " << stats.frames_sent << ", lost in " << stats.model.frames_lost_inbound
-              << ", lost out " << stats.model.frames_lost_outbound << ", send failures "
-              << stats.send_failures << std::endl;
+              << ", lost out " << stats.model.frames_lost_outbound << ", chunks "
+              << stats.model.chunks_received << ", acks " << stats.model.acks_sent << ", reports "
+              << stats.model.reports_sent << ", transfers " << stats.model.transfers_completed
+              << ", send failures " << stats.send_failures << std::endl;
     return kExitOk;
 }

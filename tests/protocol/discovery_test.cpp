@@ -33,6 +33,7 @@ protected:
                                                       std::make_shared<CSimLinkProvider>(segment_));
         manager_->SetAdapterMac(kSimAdapterMac);
         manager_->SetAdapterDeviceName(kSimAdapterName);
+        manager_->SetRunLogFolder(folder_.Path());
         devices_ = segment_->OpenEndpoint(SIM_STATION_DEVICES, 64 * 1024 * 1024);
         ASSERT_TRUE(manager_->Init());
     }
