@@ -9,7 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <malloc.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 extern char** environ;
 
@@ -30,6 +34,52 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double ProcessCpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return -1;
+    }
+    // The command name may hold blanks and parentheses; the fields after it do not.
+    size_t close = line.rfind(')');
+    if (close == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(line.substr(close + 1));
+    // After the name come fields 3 (state) to 13; utime and stime are 14 and 15.
+    constexpr int kFieldsBeforeUtime = 11;
+    std::string skip;
+    for (int i = 0; i < kFieldsBeforeUtime; ++i) {
+        fields >> skip;
+    }
+    unsigned long long user = 0, system = 0;
+    if (!(fields >> user >> system)) {
+        return -1;
+    }
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+bool ResetPeakRss() {
+    malloc_trim(0);
+    // "5" resets the peak RSS (VmHWM) of the process to its current RSS.
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return static_cast<bool>(clear);
+}
+
+double PeakRssSinceResetMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            constexpr double kKiBPerMiB = 1024.0;
+            return std::stod(line.substr(6)) / kKiBPerMiB;
+        }
+    }
+    return PeakRssMiB();
 }
 
 BenchVeth::BenchVeth() : host("plbenchh"), devices("plbenchd") {
@@ -94,6 +144,37 @@ void StopChild(pid_t pid, int out_fd) {
     int status = 0;
     waitpid(pid, &status, 0);
     close(out_fd);
+}
+
+std::string StopChildAndCollect(pid_t pid, int out_fd) {
+    kill(pid, SIGTERM);
+    std::string output;
+    char buffer[1024];
+    // The pipe ends when the child exits; the wait is only a guard against a child
+    // that ignores the request.
+    constexpr int kExitWaitMs = 10000;
+    for (;;) {
+        pollfd wait{out_fd, POLLIN, 0};
+        if (poll(&wait, 1, kExitWaitMs) <= 0) {
+            break;
+        }
+        ssize_t got = read(out_fd, buffer, sizeof(buffer));
+        if (got <= 0) {
+            break;
+        }
+        output.append(buffer, static_cast<size_t>(got));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(out_fd);
+    return output;
+}
+
+uint64_t InterfaceCounter(const std::string& interface, const std::string& counter) {
+    std::ifstream file("/sys/class/net/" + interface + "/statistics/" + counter);
+    uint64_t value = 0;
+    file >> value;
+    return file ? value : 0;
 }
 
 }  // namespace plindar::bench

@@ -74,7 +74,7 @@ public:
     // A copy of the device table, in discovery order.
     std::vector<ap_discover_stu> GetDevices();
     size_t GetDeviceCount();
-    // Frames the listener passed to report handling since construction, and the
+    // Frames report handling has dealt with since construction, and the
     // result reports among them that were recorded.
     uint64_t GetReportFrameCount();
     uint64_t GetRecordedReportCount() { return recorded_reports_.load(); }

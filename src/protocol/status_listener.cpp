@@ -26,8 +26,7 @@ constexpr report_rule kReportRules[] = {
     {FRAME_TYPE_LOGO, CODE_LOGO_OK, RUN_LOG_LOGO, true, STATUS_OPERATE_SUCCESS},
     {FRAME_TYPE_LOGO, CODE_LOGO_FAIL, RUN_LOG_LOGO, false, STATUS_OPERATE_FAIL},
     {FRAME_TYPE_ANTITHEFT, CODE_ANTITHEFT_OK, RUN_LOG_ANTITHEFT, true, STATUS_OPERATE_SUCCESS},
-    {FRAME_TYPE_ANTITHEFT, CODE_ANTITHEFT_FAIL, RUN_LOG_ANTITHEFT, false,
-     STATUS_LOCKCODE_MISMATCH},
+    {FRAME_TYPE_ANTITHEFT, CODE_ANTITHEFT_FAIL, RUN_LOG_ANTITHEFT, false, STATUS_LOCKCODE_MISMATCH},
 };
 
 }  // namespace
@@ -38,7 +37,6 @@ void AcTransmitManage::SetRunLogFolder(const std::string& folder) {
 }
 
 void AcTransmitManage::HandleReport(const transmit_frame_stu& frame, const std::string& mac_text) {
-    report_frames_.fetch_add(1);
     uint16_t type = ReadU16(frame.type);
     uint16_t code = ReadU16(frame.code);
     const report_rule* rule = nullptr;
@@ -49,6 +47,7 @@ void AcTransmitManage::HandleReport(const transmit_frame_stu& frame, const std::
         }
     }
     if (rule == nullptr) {
+        report_frames_.fetch_add(1);
         return;
     }
     std::string folder;
@@ -72,6 +71,8 @@ void AcTransmitManage::HandleReport(const transmit_frame_stu& frame, const std::
         }
     }
     recorded_reports_.fetch_add(1);
+    // Counted last, so whoever sees the count sees what the report changed.
+    report_frames_.fetch_add(1);
 }
 
 }  // namespace plindar

@@ -278,39 +278,53 @@ void CDeviceModel::OnFileChunk(size_t index, const transmit_frame_stu& frame,
     }
     transfer_state& transfer = type == FRAME_TYPE_PARA ? device.para : device.logo;
 
-    bool repeat_of_last = transfer.chunks > 0 && sequence == transfer.last_sequence &&
-                          (transfer.active || now - transfer.completed_at < options_.duplicate_window);
+    const uint8_t* data = frame.data;
+    // A copy of the chunk accepted last: the sender did not get its acknowledgement
+    // (or the link doubled the frame). After the last chunk this is only told apart
+    // from a new one-chunk transfer by its content, within the duplicate window.
+    bool repeat_of_last =
+        transfer.chunks > 0 && sequence == transfer.last_sequence &&
+        (transfer.active ||
+         (now - transfer.completed_at < options_.duplicate_window &&
+          position == transfer.last_position &&
+          (sequence != 1 || std::equal(data, data + length, transfer.last_chunk.begin(),
+                                       transfer.last_chunk.end()))));
+    bool completes = false;
     if (!repeat_of_last) {
+        bool starts = position == POSITION_FIRST || (position == POSITION_LAST && sequence == 1);
         bool next = transfer.active && sequence == SequenceForChunk(transfer.chunks + 1);
-        bool first = sequence == 1 && (position == POSITION_FIRST || position == POSITION_LAST);
-        if (!next && !first) {
+        if (!starts && !next) {
             return;  // a gap: wait for the sender to resend what is missing
         }
-        if (!next) {
+        if (starts) {
             transfer = transfer_state{};
             transfer.active = true;
         }
-        transfer.data.insert(transfer.data.end(), frame.data, frame.data + length);
+        transfer.data.insert(transfer.data.end(), data, data + length);
+        transfer.last_chunk.assign(data, data + length);
         transfer.chunks++;
         transfer.last_sequence = sequence;
+        transfer.last_position = position;
         transfer.copies.clear();
-        if (position == POSITION_LAST) {
-            transfer.active = false;
-            transfer.completed = true;
-            transfer.completed_at = now;
-            bool ok = type == FRAME_TYPE_PARA ? !options_.fail_para : !options_.fail_logo;
-            Complete(index, type, transfer.data, ok, FrameSource(frame), now);
-            transfer.data.clear();
-            transfer.data.shrink_to_fit();
-        }
+        completes = position == POSITION_LAST;
     }
+    // The acknowledgement leaves before the device applies what it received, so
+    // the result report can never overtake it.
     if (++transfer.copies[sequence] >= options_.ack_after_copies) {
         SendAck(index, frame, sequence, now);
     }
+    if (completes) {
+        transfer.active = false;
+        transfer.completed = true;
+        transfer.completed_at = now;
+        bool ok = type == FRAME_TYPE_PARA ? !options_.fail_para : !options_.fail_logo;
+        Complete(index, type, transfer.data, ok, FrameSource(frame), now);
+        transfer.data.clear();
+        transfer.data.shrink_to_fit();
+    }
 }
 
-void CDeviceModel::OnCommand(size_t index, const transmit_frame_stu& frame,
-                             clock::time_point now) {
+void CDeviceModel::OnCommand(size_t index, const transmit_frame_stu& frame, clock::time_point now) {
     device_state& device = states_[index];
     uint16_t sequence = ReadU16(frame.sequence);
     ++stats_.chunks_received;
@@ -329,17 +343,19 @@ void CDeviceModel::OnCommand(size_t index, const transmit_frame_stu& frame,
         device.last_command = command;
         device.command_at = now;
         device.command_copies = 0;
+    }
+    if (++device.command_copies >= options_.ack_after_copies) {
+        SendAck(index, frame, sequence, now);
+    }
+    if (!repeat) {
         // A device keeps the first lock code it is given and refuses any other.
         std::string lock = JsonStringValue(command, "Lockcode");
         bool ok = device.lock_code.empty() || device.lock_code == lock;
         if (ok && device.lock_code.empty()) {
             device.lock_code = lock;
         }
-        Complete(index, FRAME_TYPE_ANTITHEFT,
-                 std::vector<uint8_t>(command.begin(), command.end()), ok, FrameSource(frame), now);
-    }
-    if (++device.command_copies >= options_.ack_after_copies) {
-        SendAck(index, frame, sequence, now);
+        Complete(index, FRAME_TYPE_ANTITHEFT, std::vector<uint8_t>(command.begin(), command.end()),
+                 ok, FrameSource(frame), now);
     }
 }
 

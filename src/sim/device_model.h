@@ -52,12 +52,12 @@ struct sim_device_options {
     // Chance that a frame is duplicated on its way into a device, and out of it.
     double receive_duplicate = 0.0;
     double send_duplicate = 0.0;
-    bool fail_para = false;      // report 5 instead of 6 for configuration files
-    bool fail_logo = false;      // report 7 instead of 8 for logos
-    bool silent = false;         // never acknowledge anything (answers discovery)
+    bool fail_para = false;         // report 5 instead of 6 for configuration files
+    bool fail_logo = false;         // report 7 instead of 8 for logos
+    bool silent = false;            // never acknowledge anything (answers discovery)
     uint32_t ack_after_copies = 1;  // acknowledge a chunk only from its K-th copy on
-    bool stale_acks = false;     // send the previous chunk's number before every ack
-    bool wildcard_acks = false;  // acknowledge with sequence 0xFFFF
+    bool stale_acks = false;        // send the previous chunk's number before every ack
+    bool wildcard_acks = false;     // acknowledge with sequence 0xFFFF
     // A device started with a lock code refuses anti-theft commands with another.
     std::string lock_code;
     // Where to write every received file and command (one folder per device);
@@ -84,9 +84,9 @@ struct sim_model_stats {
     uint64_t frames_lost_inbound = 0;   // dropped by receive_loss
     uint64_t frames_lost_outbound = 0;  // dropped by send_loss
     uint64_t answers_scheduled = 0;
-    uint64_t chunks_received = 0;       // transfer frames, duplicates included
-    uint64_t acks_sent = 0;             // acknowledgements put on the wire
-    uint64_t reports_sent = 0;          // result reports put on the wire
+    uint64_t chunks_received = 0;  // transfer frames, duplicates included
+    uint64_t acks_sent = 0;        // acknowledgements put on the wire
+    uint64_t reports_sent = 0;     // result reports put on the wire
     uint64_t transfers_completed = 0;
 };
 
@@ -134,10 +134,12 @@ private:
     // Reassembly of one file transfer type on one device.
     struct transfer_state {
         bool active = false;
-        uint32_t chunks = 0;            // chunks accepted so far
+        uint32_t chunks = 0;  // chunks accepted so far
         uint16_t last_sequence = 0;
+        uint16_t last_position = 0;
         std::vector<uint8_t> data;
-        bool completed = false;         // the last transfer of this type ended
+        std::vector<uint8_t> last_chunk;
+        bool completed = false;  // the last transfer of this type ended
         clock::time_point completed_at{};
         std::unordered_map<uint16_t, uint32_t> copies;  // per sequence, this transfer
     };
@@ -150,7 +152,7 @@ private:
         clock::time_point command_at{};
         uint32_t command_copies = 0;
         std::unordered_map<uint32_t, uint32_t> copies_received;  // (type << 16 | seq)
-        uint32_t stored[4] = {0, 0, 0, 0};  // files written per type
+        uint32_t stored[4] = {0, 0, 0, 0};                       // files written per type
     };
     enum OutgoingKind { OUT_ANSWER, OUT_ACK, OUT_REPORT };
 

@@ -47,6 +47,11 @@ sim_runner_stats CDeviceRunner::Stats() {
     return sim_runner_stats{model_.Stats(), frames_sent_, send_failures_, receive_errors_};
 }
 
+void CDeviceRunner::WithModel(const std::function<void(const CDeviceModel&)>& inspect) {
+    std::lock_guard<std::mutex> lock(model_mutex_);
+    inspect(model_);
+}
+
 void CDeviceRunner::Run() {
     using clock = CDeviceModel::clock;
     std::vector<uint8_t> outgoing;

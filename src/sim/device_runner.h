@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -36,6 +37,8 @@ public:
     // The devices are fixed at construction, so this needs no lock.
     const std::vector<sim_device>& Devices() const { return devices_; }
     sim_runner_stats Stats();
+    // Runs `inspect` on the model while the runner cannot change it.
+    void WithModel(const std::function<void(const CDeviceModel&)>& inspect);
 
 private:
     void Run();
