@@ -65,7 +65,7 @@ const transfer_case kCases[] = {
 };
 
 struct case_figures {
-    const transfer_case* spec = nullptr;
+    const transfer_case* plan = nullptr;
     std::string problem;  // why the case could not run or ended early; "" when fine
     size_t devices = 0;   // found by discovery, and sent to
     size_t not_started = 0;
@@ -109,8 +109,8 @@ struct bench_files {
     std::string logo;
     std::string small;
 
-    const std::string& For(const transfer_case& spec) const {
-        switch (spec.kind) {
+    const std::string& For(const transfer_case& plan) const {
+        switch (plan.kind) {
             case CASE_LOGO:
                 return logo;
             case CASE_SILENT:
@@ -147,11 +147,11 @@ std::vector<std::string> DiscoverDevices(AcTransmitManage& manager, CSqlManageme
 
 // One case on a link whose far end is already running. Fresh store and manager:
 // the workers' counters add up over a manager's life.
-case_figures RunCase(const transfer_case& spec, std::shared_ptr<CLinkProvider> link,
+case_figures RunCase(const transfer_case& plan, std::shared_ptr<CLinkProvider> link,
                      const std::string& device, const mac_address& adapter, const std::string& file,
                      pid_t far_end) {
     case_figures figures;
-    figures.spec = &spec;
+    figures.plan = &plan;
     std::string folder = MakeFolder();
     if (folder.empty()) {
         figures.problem = "cannot make a temporary folder";
@@ -166,18 +166,18 @@ case_figures RunCase(const transfer_case& spec, std::shared_ptr<CLinkProvider> l
         if (!manager.Init()) {
             figures.problem = "cannot listen on " + device;
         } else {
-            std::vector<std::string> macs = DiscoverDevices(manager, store, spec.devices);
+            std::vector<std::string> macs = DiscoverDevices(manager, store, plan.devices);
             figures.devices = macs.size();
-            if (macs.size() < spec.devices) {
+            if (macs.size() < plan.devices) {
                 figures.problem = "discovery found only " + std::to_string(macs.size()) + " of " +
-                                  std::to_string(spec.devices) + " devices";
+                                  std::to_string(plan.devices) + " devices";
             }
             CTransmitWorkers& workers = manager.GetTransmitWorkers();
             transmit_counters& counters = workers.Counters();
             double cpu_start = CpuSeconds();
             double far_start = far_end > 0 ? ProcessCpuSeconds(far_end) : -1;
             auto start = std::chrono::steady_clock::now();
-            apply_start started = SendFiles(manager, store, macs, spec.job, file, file);
+            apply_start started = SendFiles(manager, store, macs, plan.job, file, file);
             bool finished = workers.WaitAll(kJobLimit);
             figures.wall_seconds = SecondsSince(start);
             figures.cpu_seconds = CpuSeconds() - cpu_start;
@@ -225,7 +225,7 @@ void PrintRow(const case_figures& f) {
                   static_cast<unsigned long long>(f.succeeded),
                   static_cast<unsigned long long>(f.failed));
     std::printf("%-14s %7zu %8s %8.3f %9.0f %7.2f %8.1f %7.1f %8.1f %8llu %7llu %9s %8s\n",
-                f.spec->name, f.devices, SizeText(f.spec->bytes).c_str(), f.wall_seconds,
+                f.plan->name, f.devices, SizeText(f.plan->bytes).c_str(), f.wall_seconds,
                 f.ChunksPerSecond(), f.cpu_seconds, f.peak_rss_mib, f.buffer_mib, f.MemoryMiB(),
                 static_cast<unsigned long long>(f.frames),
                 static_cast<unsigned long long>(f.retransmissions), outcome, far);
@@ -252,10 +252,10 @@ const char* Verdict(bool met) {
 void PrintTargets(const std::vector<case_figures>& rows, const char* link_note) {
     std::printf("targets%s:\n", link_note);
     for (const case_figures& f : rows) {
-        if (f.spec->devices != kTargetDevices || !f.problem.empty()) {
+        if (f.plan->devices != kTargetDevices || !f.problem.empty()) {
             continue;
         }
-        if (f.spec->kind == CASE_CONFIG) {
+        if (f.plan->kind == CASE_CONFIG) {
             std::printf(
                 "  %u x 256 KiB: %.3f s (<= %.0f s) %s; %.0f chunks/s (>= %.0f) %s; "
                 "%llu retransmissions (none) %s\n",
@@ -265,7 +265,7 @@ void PrintTargets(const std::vector<case_figures>& rows, const char* link_note) 
                 static_cast<unsigned long long>(f.retransmissions),
                 Verdict(f.retransmissions == 0));
         }
-        if (f.spec->kind == CASE_SILENT) {
+        if (f.plan->kind == CASE_SILENT) {
             std::printf("  %u silent devices: %.2f CPU-s (< %.0f) %s\n", kTargetDevices,
                         f.cpu_seconds, kTargetSilentCpuSeconds,
                         Verdict(f.cpu_seconds < kTargetSilentCpuSeconds));
@@ -273,7 +273,7 @@ void PrintTargets(const std::vector<case_figures>& rows, const char* link_note) 
         std::printf(
             "  memory, %s with %zu workers: %.1f MiB RSS + %.1f MiB buffers = %.1f MiB "
             "(< %.0f) %s\n",
-            f.spec->name, f.devices, f.peak_rss_mib, f.buffer_mib, f.MemoryMiB(), kTargetMemoryMiB,
+            f.plan->name, f.devices, f.peak_rss_mib, f.buffer_mib, f.MemoryMiB(), kTargetMemoryMiB,
             Verdict(f.MemoryMiB() < kTargetMemoryMiB));
     }
     std::fflush(stdout);
@@ -281,21 +281,21 @@ void PrintTargets(const std::vector<case_figures>& rows, const char* link_note) 
 
 std::vector<case_figures> RunInProcess(const bench_files& files) {
     std::vector<case_figures> rows;
-    for (const transfer_case& spec : kCases) {
+    for (const transfer_case& plan : kCases) {
         ResetPeakRss();
         sim_device_options options;
-        options.count = spec.devices;
+        options.count = plan.devices;
         options.lossless_discovery = true;
-        options.silent = spec.kind == CASE_SILENT;
+        options.silent = plan.kind == CASE_SILENT;
         case_figures figures;
         {
             CSimulatedNetwork network(options);
             std::string error;
             if (network.Start(&error)) {
-                figures = RunCase(spec, network.Provider(), kSimAdapterName, kSimAdapterMac,
-                                  files.For(spec), -1);
+                figures = RunCase(plan, network.Provider(), kSimAdapterName, kSimAdapterMac,
+                                  files.For(plan), -1);
             } else {
-                figures.spec = &spec;
+                figures.plan = &plan;
                 figures.problem = "the simulated segment did not start: " + error;
             }
             figures.peak_rss_mib = PeakRssSinceResetMiB();
@@ -349,29 +349,29 @@ std::vector<case_figures> RunOverVeth(const bench_files& files, const BenchVeth&
             std::copy_n(node.info.hardware_address, kMacLength, adapter.begin());
         }
     }
-    for (const transfer_case& spec : kCases) {
+    for (const transfer_case& plan : kCases) {
         ResetPeakRss();
         std::vector<std::string> argv = {std::string(PLINDAR_STAGE_DIR) + "/plindar-devsim",
                                          "--interface",
                                          veth.devices,
                                          "--count",
-                                         std::to_string(spec.devices),
+                                         std::to_string(plan.devices),
                                          "--lossless-discovery"};
-        if (spec.kind == CASE_SILENT) {
+        if (plan.kind == CASE_SILENT) {
             argv.push_back("--silent");
         }
         case_figures figures;
         int out_fd = -1;
         pid_t devsim = StartAndWait(argv, "ready", &out_fd);
         if (devsim < 0) {
-            figures.spec = &spec;
+            figures.plan = &plan;
             figures.problem = "could not start plindar-devsim";
         } else {
             link_drops before = ReadLinkDrops(veth);
-            figures = RunCase(spec, link, veth.host, adapter, files.For(spec), devsim);
+            figures = RunCase(plan, link, veth.host, adapter, files.For(plan), devsim);
             link_drops after = ReadLinkDrops(veth);
             std::string closing = StopChildAndCollect(devsim, out_fd);
-            if (spec.kind != CASE_SILENT && figures.retransmissions > 0) {
+            if (plan.kind != CASE_SILENT && figures.retransmissions > 0) {
                 figures.link_note = DescribeLoss(before, after, closing);
             }
         }

@@ -44,8 +44,10 @@ const char* ResultText(int result) {
 }
 
 std::vector<operation_column> ColumnsOf(const std::string& command) {
-    if (command == "antitheft") return {kAntiTheftColumn};
-    if (command == "send-logo") return {kLogoColumn};
+    if (command == "antitheft")
+        return {kAntiTheftColumn};
+    if (command == "send-logo")
+        return {kLogoColumn};
     return {kParaColumn};
 }
 
@@ -125,7 +127,8 @@ void WaitForTransfers(cli_session* session, size_t total) {
         if (terminal) {
             constexpr size_t kBarWidth = 30;
             size_t filled = total ? done * kBarWidth / total : kBarWidth;
-            std::fprintf(stderr, "\r[%s%s] %zu/%zu devices transferred", std::string(filled, '#').c_str(),
+            std::fprintf(stderr, "\r[%s%s] %zu/%zu devices transferred",
+                         std::string(filled, '#').c_str(),
                          std::string(kBarWidth - filled, '.').c_str(), done, total);
         } else if (done != last_shown && (now - last_line >= kResultPoll || finished)) {
             std::fprintf(stderr, "%zu/%zu devices transferred\n", done, total);
@@ -170,7 +173,8 @@ int PrintOutcome(cli_session* session, const std::vector<std::string>& macs) {
     int succeeded = 0;
     std::vector<std::vector<std::string>> table;
     std::vector<std::string> header = {"MAC"};
-    for (const operation_column& column : columns) header.push_back(column.title);
+    for (const operation_column& column : columns)
+        header.push_back(column.title);
     header.push_back("Result");
     table.push_back(header);
     std::string json = "{\"command\": " + JsonString(session->options.command) + ", \"devices\": [";
@@ -183,9 +187,9 @@ int PrintOutcome(cli_session* session, const std::vector<std::string>& macs) {
         for (const operation_column& column : columns) {
             int status = row.*column.status;
             line.push_back(std::to_string(status) + " " + GetStatusText(status));
-            json += ", \"" + std::string(column.json_name) + "\": {\"code\": " +
-                    std::to_string(status) + ", \"text\": " + JsonString(GetStatusText(status)) +
-                    "}";
+            json += ", \"" + std::string(column.json_name) +
+                    "\": {\"code\": " + std::to_string(status) +
+                    ", \"text\": " + JsonString(GetStatusText(status)) + "}";
         }
         line.push_back(ResultText(result));
         json += ", \"result\": " + std::to_string(result) +
@@ -194,8 +198,8 @@ int PrintOutcome(cli_session* session, const std::vector<std::string>& macs) {
     }
     int failed = static_cast<int>(macs.size()) - succeeded;
     json += std::string(macs.empty() ? "" : "\n") + "], \"total\": " + std::to_string(macs.size()) +
-            ", \"succeeded\": " + std::to_string(succeeded) + ", \"failed\": " +
-            std::to_string(failed) + "}\n";
+            ", \"succeeded\": " + std::to_string(succeeded) +
+            ", \"failed\": " + std::to_string(failed) + "}\n";
     if (session->options.json) {
         std::cout << json;
     } else {

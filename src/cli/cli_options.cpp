@@ -39,9 +39,8 @@ bool SetText(std::string* field, const std::string& value) {
 
 const std::vector<option_rule>& OptionRules() {
     static const std::vector<option_rule> rules = {
-        {"--help", false, "", [](cli_options* o, const std::string&, std::string*) {
-             return o->help = true;
-         }},
+        {"--help", false, "",
+         [](cli_options* o, const std::string&, std::string*) { return o->help = true; }},
         {"--json", false, "scan antitheft send-logo send-config adapters",
          [](cli_options* o, const std::string&, std::string*) { return o->json = true; }},
         {"--simulate", true, "",
@@ -71,7 +70,9 @@ const std::vector<option_rule>& OptionRules() {
              return true;
          }},
         {"--sim-fail-config", false, "",
-         [](cli_options* o, const std::string&, std::string*) { return o->sim.fail_config = true; }},
+         [](cli_options* o, const std::string&, std::string*) {
+             return o->sim.fail_config = true;
+         }},
         {"--sim-fail-logo", false, "",
          [](cli_options* o, const std::string&, std::string*) { return o->sim.fail_logo = true; }},
         {"--sim-silent", false, "",
@@ -91,7 +92,9 @@ const std::vector<option_rule>& OptionRules() {
         {"--home", true, "",
          [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->home, v); }},
         {"--devices", true, "antitheft send-logo send-config",
-         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->devices, v); }},
+         [](cli_options* o, const std::string& v, std::string*) {
+             return SetText(&o->devices, v);
+         }},
         {"--file", true, "send-logo send-config",
          [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->file, v); }},
         {"--lockcode", true, "antitheft",
@@ -114,7 +117,8 @@ const std::vector<option_rule>& OptionRules() {
 
 bool Belongs(const option_rule& rule, const std::string& command) {
     std::string commands = std::string(" ") + rule.commands + " ";
-    return std::string(rule.commands).empty() || commands.find(" " + command + " ") != std::string::npos;
+    return std::string(rule.commands).empty() ||
+           commands.find(" " + command + " ") != std::string::npos;
 }
 
 }  // namespace
@@ -126,8 +130,10 @@ const char* CliUsageText() {
            "Provisions devices on the Ethernet segment of one network adapter.\n"
            "\n"
            "Commands:\n"
-           "  adapters                 list the network adapters that are up, as \"description (mac)\"\n"
-           "  scan                     discover the devices on the segment and list them in MAC order\n"
+           "  adapters                 list the network adapters that are up, as \"description "
+           "(mac)\"\n"
+           "  scan                     discover the devices on the segment and list them in MAC "
+           "order\n"
            "  antitheft --lockcode C --confirm C [--acname N] [--dns1 A] [--dns2 A] [--disable]\n"
            "            --devices D    send anti-theft protection\n"
            "  send-logo --file F --devices D      send a logo image (JPEG) as it is\n"
@@ -138,7 +144,8 @@ const char* CliUsageText() {
            "  (up to 15 s after the transfers end) and print one line per device.\n"
            "\n"
            "Options:\n"
-           "  --adapter NAME  the adapter that faces the devices (an interface name from 'adapters');\n"
+           "  --adapter NAME  the adapter that faces the devices (an interface name from "
+           "'adapters');\n"
            "                  capturing needs root or the capture capability\n"
            "  --simulate N    use an in-process simulated segment with N virtual devices instead\n"
            "  --home DIR      program folder for the database, logs and generated files\n"
@@ -147,10 +154,13 @@ const char* CliUsageText() {
            "  --help          this text\n"
            "\n"
            "Simulation (with --simulate):\n"
-           "  --sim-seed S, --sim-loss R (0..1, both directions), --sim-fail-config, --sim-fail-logo,\n"
-           "  --sim-silent (devices never acknowledge), --sim-lockcode C (devices start bound to C)\n"
+           "  --sim-seed S, --sim-loss R (0..1, both directions), --sim-fail-config, "
+           "--sim-fail-logo,\n"
+           "  --sim-silent (devices never acknowledge), --sim-lockcode C (devices start bound to "
+           "C)\n"
            "\n"
-           "Exit status: 0 success, 1 an operation failed on some device, 2 bad input or an adapter\n"
+           "Exit status: 0 success, 1 an operation failed on some device, 2 bad input or an "
+           "adapter\n"
            "that cannot be opened.\n";
 }
 
@@ -220,8 +230,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
     }
     bool needs_segment = options->command != "adapters";
     if (needs_segment && !options->simulate && options->adapter.empty()) {
-        *error = "name the adapter that faces the devices with --adapter NAME "
-                 "(see 'plindar-cli adapters'), or use --simulate N";
+        *error =
+            "name the adapter that faces the devices with --adapter NAME "
+            "(see 'plindar-cli adapters'), or use --simulate N";
         return false;
     }
     if (IsApplyCommand(options->command) && options->devices.empty()) {

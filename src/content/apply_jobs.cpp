@@ -14,8 +14,12 @@ namespace plindar {
 
 namespace {
 
-bool SendsLogo(TransmitJobKind kind) { return kind != JOB_PARA && kind != JOB_ANTITHEFT; }
-bool SendsPara(TransmitJobKind kind) { return kind != JOB_LOGO && kind != JOB_ANTITHEFT; }
+bool SendsLogo(TransmitJobKind kind) {
+    return kind != JOB_PARA && kind != JOB_ANTITHEFT;
+}
+bool SendsPara(TransmitJobKind kind) {
+    return kind != JOB_LOGO && kind != JOB_ANTITHEFT;
+}
 
 // Marks each device "Operating" on the operations its job will run and starts its
 // worker, in list order.
@@ -38,8 +42,10 @@ apply_start StartJobs(AcTransmitManage& manager, CSqlManagement& store,
         if (kind == JOB_ANTITHEFT) {
             store.SetAntiTheftStatus(mac_text, STATUS_OPERATING);
         } else {
-            if (SendsLogo(kind)) store.SetLogoStatus(mac_text, STATUS_OPERATING);
-            if (SendsPara(kind)) store.SetParaStatus(mac_text, STATUS_OPERATING);
+            if (SendsLogo(kind))
+                store.SetLogoStatus(mac_text, STATUS_OPERATING);
+            if (SendsPara(kind))
+                store.SetParaStatus(mac_text, STATUS_OPERATING);
         }
         transmit_job_stu job = prototype;
         transmit_job_stu header = MakeTransmitJob(device, adapter, kind);

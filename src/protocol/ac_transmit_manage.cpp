@@ -339,5 +339,4 @@ void AcTransmitManage::AddDevice(const frame_bytes& answer) {
     }
 }
 
-
 }  // namespace plindar

@@ -3,9 +3,11 @@
 #include "protocol/pcap_link.h"
 
 #include <errno.h>
+#include <linux/if_packet.h>
 #include <pcap/pcap.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -151,6 +153,14 @@ std::unique_ptr<CPcapLinkHandle> CPcapLinkHandle::Open(const std::string& device
     const int capture_fd = pcap_get_selectable_fd(capture);
     if (capture_fd < 0) {
         return fail(LinkOpenError::Other, "the capture has no descriptor to wait on");
+    }
+    if (options.inbound_only) {
+        // libpcap drops outgoing frames only after the kernel has copied them into
+        // the socket; with one handle per device every frame any worker sends would
+        // be offered to every other worker. Kernels that know this option skip them
+        // at the source; older ones just refuse it, and the direction above still holds.
+        int ignore = 1;
+        setsockopt(capture_fd, SOL_PACKET, PACKET_IGNORE_OUTGOING, &ignore, sizeof(ignore));
     }
     const int wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_fd < 0) {

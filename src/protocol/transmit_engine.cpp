@@ -115,8 +115,8 @@ TransferResult DeliverChunk(const transmit_context& context, CLinkHandle* handle
 
         // Sleep at most until the empty-poll counter reaches its next multiple of
         // 20000, where a retransmission (or the failure) is due.
-        uint64_t next_mark = (empty_polls / budget::kPollsPerRetransmission + 1) *
-                             budget::kPollsPerRetransmission;
+        uint64_t next_mark =
+            (empty_polls / budget::kPollsPerRetransmission + 1) * budget::kPollsPerRetransmission;
         auto until_mark = budget::kPollInterval * static_cast<int64_t>(next_mark) - empty_time;
         size_t length = 0;
         auto started = steady::now();
@@ -124,11 +124,11 @@ TransferResult DeliverChunk(const transmit_context& context, CLinkHandle* handle
         if (result == LinkReceive::Interrupted) {
             return TransferResult::Stopped;
         }
-        if (result == LinkReceive::Error &&
-            !context.control->SleepFor(budget::kErrorPause)) {
+        if (result == LinkReceive::Error && !context.control->SleepFor(budget::kErrorPause)) {
             return TransferResult::Stopped;
         }
-        empty_time += std::chrono::duration_cast<std::chrono::microseconds>(steady::now() - started);
+        empty_time +=
+            std::chrono::duration_cast<std::chrono::microseconds>(steady::now() - started);
         uint64_t polls_now = static_cast<uint64_t>(empty_time / budget::kPollInterval);
         if (polls_now >= budget::kPollsBeforeFailure) {
             return TransferResult::Failure;
@@ -176,8 +176,8 @@ bool RunTransfer(const transmit_context& context, transmit_frame_stu* frame,
     WriteU16(frame->type, plan ? plan->type : static_cast<uint16_t>(FRAME_TYPE_ANTITHEFT));
     WriteU16(frame->code, plan ? plan->code : static_cast<uint16_t>(CODE_ANTITHEFT_CMD));
     WriteU16(frame->transfer_count, transfer_count);
-    TransferResult result = plan ? SendFile(context, frame, plan->type, payload)
-                                 : SendText(context, frame, payload);
+    TransferResult result =
+        plan ? SendFile(context, frame, plan->type, payload) : SendText(context, frame, payload);
     if (result == TransferResult::Stopped) {
         return false;
     }
@@ -330,8 +330,8 @@ void RunJob(const transmit_job_stu& job, const transmit_context& context) {
             RunTransfer(context, &frame, &kParaTransfer, 1, para_path, mac_text);
             break;
         case JOB_ANTITHEFT:
-            RunTransfer(context, &frame, nullptr, 1,
-                        text_of(job.command, sizeof(job.command)), mac_text);
+            RunTransfer(context, &frame, nullptr, 1, text_of(job.command, sizeof(job.command)),
+                        mac_text);
             break;
         default:
             // The configuration file goes whatever became of the logo.

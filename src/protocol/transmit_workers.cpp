@@ -10,7 +10,9 @@ namespace plindar {
 CTransmitWorkers::CTransmitWorkers(AcTransmitManage* manager, CSqlManagement* store)
     : manager_(manager), store_(store) {}
 
-CTransmitWorkers::~CTransmitWorkers() { StopAll(); }
+CTransmitWorkers::~CTransmitWorkers() {
+    StopAll();
+}
 
 bool CTransmitWorkers::Start(const transmit_job_stu& job) {
     std::lock_guard<std::mutex> lock(mutex_);

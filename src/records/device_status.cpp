@@ -90,7 +90,7 @@ bool CSqlManagement::SetAntiTheftStatus(const std::string& mac, int status) {
 }
 
 bool CSqlManagement::SetTransmitStatus(DeviceOperation operation, const std::string& mac,
-                                      int status) {
+                                       int status) {
     switch (operation) {
         case OPERATION_PARA:
             return SetStatusColumn("ap_para_status", "ap_para_status_str", mac, status, true);
