@@ -7,6 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     clang libclang-rt-14-dev clang-format
     libpcap-dev libsqlite3-dev googletest
+    libfreexl-dev libgsf-1-dev qt6-base-dev
+    python3-xlrd imagemagick
     iproute2 procps
 )
 

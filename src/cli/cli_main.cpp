@@ -9,6 +9,7 @@
 #include "cli/cli_output.h"
 #include "cli/cli_session.h"
 #include "protocol/pcap_link.h"
+#include "records/language.h"
 #include "records/program_folder.h"
 
 using namespace plindar;
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(session.options.home, ignored);
         setenv("PLINDAR_HOME", session.options.home.c_str(), 1);
     }
+
+    // The language is chosen once, before any thread exists, from the locale.
+    InitLanguage(GetProgramFolder());
 
     if (session.options.simulate) {
         sim_device_options devices;
