@@ -47,7 +47,7 @@ struct tap_table {
 tap_table BuildTaps(int source_size, double origin, double extent, int target_size) {
     tap_table table;
     const double step = extent / target_size;  // source pixels per target pixel
-    const double spread = 1.0;
+    const double spread = std::max(step, 1.0);
     const double support = kKernelRadius * spread;
     table.taps_per_pixel = static_cast<int>(std::ceil(2.0 * support)) + 1;
     const size_t entries = static_cast<size_t>(table.taps_per_pixel) * target_size;

@@ -371,7 +371,7 @@ bool CLogoImage::LoadImage(const std::string& path) {
     if (!ReadImage(path, &decoded, nullptr)) {
         return false;
     }
-    image_ = decoded.convertToFormat(QImage::Format_ARGB32);
+    image_ = decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (image_.isNull()) {
         return false;
     }
@@ -417,7 +417,7 @@ bool CLogoImage::SaveAsJpeg(const std::string& path, const logo_rectf_stu& sourc
         return false;
     }
     QImageWriter writer(&file, kJpegFormat);
-    writer.setQuality(75);
+    writer.setQuality(kLogoJpegQuality);
     if (!writer.write(flat)) {
         file.cancelWriting();
         return false;

@@ -654,6 +654,8 @@ TEST(PrepareLogo, AFailedWriteIsReportedAndLeavesNoFile) {
     const logo_result_stu blocked = PrepareLogo(folder.Path(), source, std::nullopt);
     EXPECT_FALSE(blocked.ok);
     EXPECT_FALSE(blocked.message.empty());
+    EXPECT_TRUE(blocked.path.empty());
+    EXPECT_EQ(FilesIn(folder.Path()).size(), 2u);  // the source and the file in the way
 
     const logo_result_stu odd_centre = PrepareLogo(
         folder.Path(), source, logo_pointf_stu{std::numeric_limits<double>::infinity(), 3});
