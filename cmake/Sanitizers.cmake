@@ -9,3 +9,10 @@ elseif(PLINDAR_SANITIZE STREQUAL "thread")
 elseif(NOT PLINDAR_SANITIZE STREQUAL "")
     message(FATAL_ERROR "PLINDAR_SANITIZE must be empty, 'address' or 'thread'")
 endif()
+
+# Fuzz builds instrument every library for coverage and address checks; only the
+# fuzz executables link the fuzzer's main.
+if(PLINDAR_ENABLE_FUZZER)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

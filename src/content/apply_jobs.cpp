@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "content/config_xml.h"
 #include "protocol/ac_transmit_manage.h"
 #include "records/device_result.h"
 #include "records/diagnostic_log.h"
@@ -88,6 +89,59 @@ apply_start SendFiles(AcTransmitManage& manager, CSqlManagement& store,
         return refused;
     }
     return StartJobs(manager, store, selected_macs, prototype);
+}
+
+apply_start StartCustomizeJobs(AcTransmitManage& manager, CSqlManagement& store,
+                               const std::vector<std::string>& selected_macs,
+                               const customize_run& run) {
+    TransmitJobKind kind = JobKindForCustomizeMode(run.mode);
+    transmit_job_stu probe = MakeTransmitJob({}, {}, kind);
+    apply_start outcome;
+    // Every path must fit its job field before anything is written or started.
+    if (SendsLogo(kind) && !SetJobText(probe.logo_path, run.logo_path)) {
+        outcome.message = TranslateText("The logo file path is too long!");
+        return outcome;
+    }
+    for (const std::string& mac : selected_macs) {
+        if (!SetJobText(probe.para_path, DeviceXmlPath(run.program_folder, mac))) {
+            outcome.message = TranslateText("The configuration file path is too long!");
+            return outcome;
+        }
+    }
+
+    outcome.ok = true;
+    store.ResetAllStatuses();
+    mac_address adapter = manager.GetAdapterMac();
+    custom_value_stu empty;
+    std::memset(&empty, 0, sizeof(empty));
+    for (size_t i = 0; i < selected_macs.size(); ++i) {
+        const std::string& mac_text = selected_macs[i];
+        const custom_value_stu& values = i < run.records.size() ? run.records[i] : empty;
+        xml_write_result written = WriteDeviceXml(run.program_folder, run.chosen_xml,
+                                                  run.sheet_generated, run.dual_band, values,
+                                                  mac_text);
+        if (!written.ok && kind != JOB_LOGO) {
+            outcome.warnings.push_back(mac_text + ": " + written.message);
+        }
+        mac_address device;
+        if (!ParseMacText(mac_text, &device)) {
+            WRITE_DIAGNOSTIC(DIAGNOSTIC_ERROR, "selected device '%s' is not a MAC text",
+                             mac_text.c_str());
+            outcome.not_started.push_back(mac_text);
+            continue;
+        }
+        if (SendsLogo(kind)) store.SetLogoStatus(mac_text, STATUS_OPERATING);
+        if (SendsPara(kind)) store.SetParaStatus(mac_text, STATUS_OPERATING);
+        transmit_job_stu job = MakeTransmitJob(device, adapter, kind);
+        SetJobText(job.para_path, written.path);
+        SetJobText(job.logo_path, run.logo_path);
+        if (manager.StartTransmitJob(job)) {
+            outcome.started.push_back(mac_text);
+        } else {
+            outcome.not_started.push_back(mac_text);
+        }
+    }
+    return outcome;
 }
 
 }  // namespace plindar

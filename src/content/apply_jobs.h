@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/antitheft_command.h"
+#include "content/custom_value.h"
 #include "protocol/transmit_job.h"
 
 namespace plindar {
@@ -18,6 +19,19 @@ struct apply_start {
     std::string message;                   // why the run could not start
     std::vector<std::string> started;      // MAC texts whose worker runs
     std::vector<std::string> not_started;  // MAC texts left at "Operating"
+    std::vector<std::string> warnings;     // per-device problems that did not stop the run
+};
+
+// What a customization run sends: the chosen files, the batch sheet's records
+// (row i for device i, in the selected order) and the template's band flag.
+struct customize_run {
+    std::string program_folder;
+    std::string chosen_xml;  // empty in mode 1
+    std::string logo_path;   // empty in mode 2
+    int mode = 3;            // 1 logo only, 2 configuration only, else both
+    bool sheet_generated = false;
+    int dual_band = 0;
+    std::vector<custom_value_stu> records;
 };
 
 // Sends the anti-theft command built from `values` to every selected device. The
@@ -33,5 +47,13 @@ apply_start SendAntiTheftCommand(AcTransmitManage& manager, CSqlManagement& stor
 apply_start SendFiles(AcTransmitManage& manager, CSqlManagement& store,
                       const std::vector<std::string>& selected_macs, TransmitJobKind kind,
                       const std::string& logo_path, const std::string& para_path);
+
+// Starts a customization run: for each device in turn its configuration file is
+// written into ModifyXml/ (rewritten with its sheet row, or copied) before its
+// worker starts. A file that cannot be written is reported in `warnings` and the
+// device's job still starts, as the page does.
+apply_start StartCustomizeJobs(AcTransmitManage& manager, CSqlManagement& store,
+                               const std::vector<std::string>& selected_macs,
+                               const customize_run& run);
 
 }  // namespace plindar
