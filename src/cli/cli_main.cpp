@@ -23,6 +23,9 @@ int RunCommand(cli_session* session) {
     if (session->options.command == "scan") {
         return RunScanCommand(session);
     }
+    if (session->options.command == "template") {
+        return RunTemplateCommand(session);
+    }
     return RunApplyCommand(session);
 }
 

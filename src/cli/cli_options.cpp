@@ -11,7 +11,8 @@ namespace {
 // Largest simulated batch: far beyond any real segment, small enough to stay quick.
 constexpr uint32_t kMaxSimulatedDevices = 65535;
 
-const char* const kCommands[] = {"adapters", "scan", "antitheft", "send-logo", "send-config"};
+const char* const kCommands[] = {"adapters",    "scan",     "antitheft", "send-logo",
+                                 "send-config", "template"};
 
 bool IsApplyCommand(const std::string& command) {
     return command == "antitheft" || command == "send-logo" || command == "send-config";
@@ -41,7 +42,7 @@ const std::vector<option_rule>& OptionRules() {
     static const std::vector<option_rule> rules = {
         {"--help", false, "",
          [](cli_options* o, const std::string&, std::string*) { return o->help = true; }},
-        {"--json", false, "scan antitheft send-logo send-config adapters",
+        {"--json", false, "scan antitheft send-logo send-config adapters template",
          [](cli_options* o, const std::string&, std::string*) { return o->json = true; }},
         {"--simulate", true, "",
          [](cli_options* o, const std::string& v, std::string* error) {
@@ -103,13 +104,13 @@ const std::vector<option_rule>& OptionRules() {
          [](cli_options* o, const std::string& v, std::string*) {
              return bool(o->confirm_lock_code = v);
          }},
-        {"--acname", true, "antitheft",
+        {"--acname", true, "antitheft template",
          [](cli_options* o, const std::string& v, std::string*) { return bool(o->ac_name = v); }},
-        {"--dns1", true, "antitheft",
+        {"--dns1", true, "antitheft template",
          [](cli_options* o, const std::string& v, std::string*) { return bool(o->dns1 = v); }},
-        {"--dns2", true, "antitheft",
+        {"--dns2", true, "antitheft template",
          [](cli_options* o, const std::string& v, std::string*) { return bool(o->dns2 = v); }},
-        {"--disable", false, "antitheft",
+        {"--disable", false, "antitheft template",
          [](cli_options* o, const std::string&, std::string*) { return o->disable = true; }},
     };
     return rules;
@@ -138,6 +139,9 @@ const char* CliUsageText() {
            "            --devices D    send anti-theft protection\n"
            "  send-logo --file F --devices D      send a logo image (JPEG) as it is\n"
            "  send-config --file F --devices D    send a configuration file as it is\n"
+           "  template list | show NAME | delete NAME\n"
+           "  template save NAME [--acname N] [--dns1 A] [--dns2 A] [--disable]\n"
+           "                           anti-theft templates in IniTemplate/Config.ini\n"
            "\n"
            "  D is 'all' (every device the scan finds) or MAC texts separated by commas. Apply\n"
            "  commands scan first, send to every device at once, wait for the devices' reports\n"
@@ -199,8 +203,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
         } else if (options->command.empty()) {
             options->command = arg;
         } else {
-            *error = "unexpected argument '" + arg + "'";
-            return false;
+            options->arguments.push_back(arg);
         }
     }
     if (options->help) {
@@ -228,7 +231,23 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
         *error = "--simulate and --adapter exclude each other";
         return false;
     }
-    bool needs_segment = options->command != "adapters";
+    if (options->command != "template" && !options->arguments.empty()) {
+        *error = "unexpected argument '" + options->arguments.front() + "'";
+        return false;
+    }
+    if (options->command == "template") {
+        const std::string action = options->arguments.empty() ? "" : options->arguments[0];
+        size_t wanted = action == "list" ? 1 : 2;
+        if (action != "list" && action != "save" && action != "show" && action != "delete") {
+            *error = "template needs list, save NAME, show NAME or delete NAME";
+            return false;
+        }
+        if (options->arguments.size() != wanted) {
+            *error = "template " + action + (wanted == 2 ? " needs exactly one NAME" : " takes no NAME");
+            return false;
+        }
+    }
+    bool needs_segment = options->command != "adapters" && options->command != "template";
     if (needs_segment && !options->simulate && options->adapter.empty()) {
         *error =
             "name the adapter that faces the devices with --adapter NAME "

@@ -32,6 +32,7 @@ struct cli_options {
     std::string adapter;
     std::string home;
     std::string command;
+    std::vector<std::string> arguments;  // words after the command (template ...)
     bool json = false;
 
     // Apply commands.

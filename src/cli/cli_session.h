@@ -34,5 +34,6 @@ int RunAdaptersCommand(cli_session* session);
 int RunScanCommand(cli_session* session);
 // antitheft, send-logo and send-config.
 int RunApplyCommand(cli_session* session);
+int RunTemplateCommand(cli_session* session);
 
 }  // namespace plindar
