@@ -25,18 +25,6 @@ constexpr std::chrono::seconds kResultPoll{1};
 constexpr std::chrono::seconds kReportWait{15};
 constexpr std::chrono::milliseconds kProgressRedraw{200};
 
-// The operations an apply command runs, as the final table names them.
-struct operation_column {
-    const char* title;
-    const char* json_name;
-    int32_t ap_info_stu::*status;
-};
-
-constexpr operation_column kAntiTheftColumn = {"Anti-theft", "antitheft",
-                                               &ap_info_stu::antitheft_status};
-constexpr operation_column kLogoColumn = {"Logo", "logo", &ap_info_stu::logo_status};
-constexpr operation_column kParaColumn = {"Configuration", "config", &ap_info_stu::para_status};
-
 const char* const kResultTexts[] = {"success", "failed", "in progress", "not started"};
 
 const char* ResultText(int result) {
@@ -81,14 +69,32 @@ int ValidateInput(const cli_options& options, std::vector<std::string>* listed_m
                   << "': " << std::strerror(errno) << "\n";
         return EXIT_BAD_USAGE;
     }
-    if (options.devices == "all") {
+    return ParseDeviceList(options.devices, listed_macs);
+}
+
+std::vector<ap_info_stu> StoredDevices(CSqlManagement& store) {
+    std::vector<ap_info_stu> rows;
+    int total = 0, ok = 0, failed = 0;
+    store.QueryDevices(&rows, &total, &ok, &failed, true, SORT_BY_MAC, "");
+    return rows;
+}
+
+}  // namespace
+
+const operation_column kAntiTheftColumn = {"Anti-theft", "antitheft",
+                                           &ap_info_stu::antitheft_status};
+const operation_column kLogoColumn = {"Logo", "logo", &ap_info_stu::logo_status};
+const operation_column kParaColumn = {"Configuration", "config", &ap_info_stu::para_status};
+
+int ParseDeviceList(const std::string& devices, std::vector<std::string>* macs) {
+    if (devices == "all") {
         return EXIT_OK;
     }
     size_t start = 0;
-    while (start <= options.devices.size()) {
-        size_t comma = options.devices.find(',', start);
-        std::string item = options.devices.substr(
-            start, comma == std::string::npos ? std::string::npos : comma - start);
+    while (start <= devices.size()) {
+        size_t comma = devices.find(',', start);
+        std::string item =
+            devices.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         mac_address mac;
         if (!ParseMacText(item, &mac)) {
             std::cerr << "plindar-cli: '" << TerminalSafe(item)
@@ -96,8 +102,8 @@ int ValidateInput(const cli_options& options, std::vector<std::string>* listed_m
             return EXIT_BAD_USAGE;
         }
         std::string text = FormatMacText(mac);
-        if (std::find(listed_macs->begin(), listed_macs->end(), text) == listed_macs->end()) {
-            listed_macs->push_back(text);
+        if (std::find(macs->begin(), macs->end(), text) == macs->end()) {
+            macs->push_back(text);
         }
         if (comma == std::string::npos) {
             break;
@@ -107,11 +113,30 @@ int ValidateInput(const cli_options& options, std::vector<std::string>* listed_m
     return EXIT_OK;
 }
 
-std::vector<ap_info_stu> StoredDevices(CSqlManagement& store) {
-    std::vector<ap_info_stu> rows;
-    int total = 0, ok = 0, failed = 0;
-    store.QueryDevices(&rows, &total, &ok, &failed, true, SORT_BY_MAC, "");
-    return rows;
+int SelectDevices(cli_session* session, const std::vector<std::string>& listed,
+                  std::vector<std::string>* macs) {
+    std::vector<std::string> found;
+    for (const ap_info_stu& row : StoredDevices(*session->store)) {
+        found.push_back(ReadFixedText(row.mac));
+    }
+    if (session->options.devices == "all") {
+        *macs = found;
+    } else {
+        for (const std::string& mac : listed) {
+            if (std::find(found.begin(), found.end(), mac) == found.end()) {
+                std::cerr << "plindar-cli: device " << mac << " was not found by the scan on "
+                          << TerminalSafe(session->adapter_text) << "\n";
+                return EXIT_BAD_USAGE;
+            }
+        }
+        *macs = listed;
+    }
+    if (macs->empty()) {
+        std::cerr << "plindar-cli: no device found on " << TerminalSafe(session->adapter_text)
+                  << "\n";
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
 }
 
 // Shows how many devices have finished their transfers while the workers run.
@@ -163,13 +188,13 @@ void WaitForReports(cli_session* session, const std::vector<std::string>& macs) 
     }
 }
 
-int PrintOutcome(cli_session* session, const std::vector<std::string>& macs) {
+int PrintOutcome(cli_session* session, const std::vector<std::string>& macs,
+                 const std::vector<operation_column>& columns) {
     CSqlManagement& store = *session->store;
     std::map<std::string, ap_info_stu> rows;
     for (const ap_info_stu& row : StoredDevices(store)) {
         rows[ReadFixedText(row.mac)] = row;
     }
-    std::vector<operation_column> columns = ColumnsOf(session->options.command);
     int succeeded = 0;
     std::vector<std::vector<std::string>> table;
     std::vector<std::string> header = {"MAC"};
@@ -209,8 +234,6 @@ int PrintOutcome(cli_session* session, const std::vector<std::string>& macs) {
     return failed == 0 ? EXIT_OK : EXIT_FAILED;
 }
 
-}  // namespace
-
 int RunApplyCommand(cli_session* session) {
     const cli_options& options = session->options;
     std::vector<std::string> macs;
@@ -220,25 +243,9 @@ int RunApplyCommand(cli_session* session) {
     if (int scanned = ScanForDevices(session); scanned != EXIT_OK) {
         return scanned;
     }
-    std::vector<std::string> found;
-    for (const ap_info_stu& row : StoredDevices(*session->store)) {
-        found.push_back(ReadFixedText(row.mac));
-    }
-    if (options.devices == "all") {
-        macs = found;
-    } else {
-        for (const std::string& mac : macs) {
-            if (std::find(found.begin(), found.end(), mac) == found.end()) {
-                std::cerr << "plindar-cli: device " << mac << " was not found by the scan on "
-                          << TerminalSafe(session->adapter_text) << "\n";
-                return EXIT_BAD_USAGE;
-            }
-        }
-    }
-    if (macs.empty()) {
-        std::cerr << "plindar-cli: no device found on " << TerminalSafe(session->adapter_text)
-                  << "\n";
-        return EXIT_FAILED;
+    std::vector<std::string> listed = macs;
+    if (int selected = SelectDevices(session, listed, &macs); selected != EXIT_OK) {
+        return selected;
     }
 
     apply_start start;
@@ -259,7 +266,7 @@ int RunApplyCommand(cli_session* session) {
     }
     WaitForTransfers(session, start.started.size());
     WaitForReports(session, macs);
-    return PrintOutcome(session, macs);
+    return PrintOutcome(session, macs, ColumnsOf(options.command));
 }
 
 }  // namespace plindar

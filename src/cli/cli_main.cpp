@@ -16,6 +16,26 @@ using namespace plindar;
 
 namespace {
 
+// What ships beside the executable and a program folder needs to work.
+const char* const kShippedResources[] = {"Setting.ini", "Languages", "IniTemplate",
+                                         "ExcelTemplate"};
+
+// A program folder named with --home gets the shipped resources it lacks, so that
+// it works like the folder of the executable; files already there are kept.
+void SeedProgramFolder(const std::string& folder) {
+    const std::string shipped = GetExecutableFolder();
+    if (std::filesystem::equivalent(shipped, folder)) {
+        return;
+    }
+    for (const char* name : kShippedResources) {
+        std::error_code ignored;
+        std::filesystem::copy(
+            shipped + name, folder + "/" + name,
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing,
+            ignored);
+    }
+}
+
 int RunCommand(cli_session* session) {
     if (session->options.command == "adapters") {
         return RunAdaptersCommand(session);
@@ -25,6 +45,10 @@ int RunCommand(cli_session* session) {
     }
     if (session->options.command == "template") {
         return RunTemplateCommand(session);
+    }
+    const std::string& command = session->options.command;
+    if (command == "sheet" || command == "check" || command == "customize") {
+        return RunCustomizeCommand(session);
     }
     return RunApplyCommand(session);
 }
@@ -48,6 +72,7 @@ int main(int argc, char** argv) {
         std::error_code ignored;
         std::filesystem::create_directories(session.options.home, ignored);
         setenv("PLINDAR_HOME", session.options.home.c_str(), 1);
+        SeedProgramFolder(session.options.home);
     }
 
     // The language is chosen once, before any thread exists, from the locale.

@@ -11,11 +11,12 @@ namespace {
 // Largest simulated batch: far beyond any real segment, small enough to stay quick.
 constexpr uint32_t kMaxSimulatedDevices = 65535;
 
-const char* const kCommands[] = {"adapters",    "scan",     "antitheft", "send-logo",
-                                 "send-config", "template"};
+const char* const kCommands[] = {"adapters", "scan",  "antitheft", "send-logo", "send-config",
+                                 "template", "sheet", "check",     "customize"};
 
 bool IsApplyCommand(const std::string& command) {
-    return command == "antitheft" || command == "send-logo" || command == "send-config";
+    return command == "antitheft" || command == "send-logo" || command == "send-config" ||
+           command == "customize";
 }
 
 template <typename T>
@@ -23,6 +24,16 @@ bool ParseNumber(const std::string& text, T* value) {
     const char* end = text.data() + text.size();
     auto [ptr, ec] = std::from_chars(text.data(), end, *value);
     return ec == std::errc() && ptr == end && !text.empty();
+}
+
+bool ParseCrop(const std::string& text, std::pair<double, double>* centre) {
+    size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        return false;
+    }
+    return ParseNumber(text.substr(0, comma), &centre->first) &&
+           ParseNumber(text.substr(comma + 1), &centre->second) && centre->first >= 0 &&
+           centre->second >= 0;
 }
 
 struct option_rule {
@@ -42,7 +53,7 @@ const std::vector<option_rule>& OptionRules() {
     static const std::vector<option_rule> rules = {
         {"--help", false, "",
          [](cli_options* o, const std::string&, std::string*) { return o->help = true; }},
-        {"--json", false, "scan antitheft send-logo send-config adapters template",
+        {"--json", false, "scan antitheft send-logo send-config adapters template customize",
          [](cli_options* o, const std::string&, std::string*) { return o->json = true; }},
         {"--simulate", true, "",
          [](cli_options* o, const std::string& v, std::string* error) {
@@ -92,7 +103,25 @@ const std::vector<option_rule>& OptionRules() {
          }},
         {"--home", true, "",
          [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->home, v); }},
-        {"--devices", true, "antitheft send-logo send-config",
+        {"--config", true, "sheet check customize",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->config, v); }},
+        {"--sheet", true, "check customize",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->sheet, v); }},
+        {"--out", true, "sheet",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->out, v); }},
+        {"--logo", true, "customize",
+         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->logo, v); }},
+        {"--crop", true, "customize",
+         [](cli_options* o, const std::string& v, std::string* error) {
+             std::pair<double, double> centre;
+             if (!ParseCrop(v, &centre)) {
+                 *error = "--crop needs the box centre in image pixels as X,Y, not '" + v + "'";
+                 return false;
+             }
+             o->crop = centre;
+             return true;
+         }},
+        {"--devices", true, "antitheft send-logo send-config sheet check customize",
          [](cli_options* o, const std::string& v, std::string*) {
              return SetText(&o->devices, v);
          }},
@@ -139,6 +168,13 @@ const char* CliUsageText() {
            "            --devices D    send anti-theft protection\n"
            "  send-logo --file F --devices D      send a logo image (JPEG) as it is\n"
            "  send-config --file F --devices D    send a configuration file as it is\n"
+           "  sheet --config F [--out X] [--devices D]\n"
+           "                           write the batch sheet for the devices, prefilled from F\n"
+           "  check --config F --sheet X [--devices D]\n"
+           "                           read the filled batch sheet back and check its values\n"
+           "  customize [--logo L [--crop X,Y]] [--config F [--sheet X]] --devices D\n"
+           "                           send the logo (cropped to 229 x 51 when larger) and/or a\n"
+           "                           configuration file personalised per device from the sheet\n"
            "  template list | show NAME | delete NAME\n"
            "  template save NAME [--acname N] [--dns1 A] [--dns2 A] [--disable]\n"
            "                           anti-theft templates in IniTemplate/Config.ini\n"
@@ -243,7 +279,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
             return false;
         }
         if (options->arguments.size() != wanted) {
-            *error = "template " + action + (wanted == 2 ? " needs exactly one NAME" : " takes no NAME");
+            *error =
+                "template " + action + (wanted == 2 ? " needs exactly one NAME" : " takes no NAME");
             return false;
         }
     }
@@ -261,6 +298,25 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
     if ((options->command == "send-logo" || options->command == "send-config") &&
         options->file.empty()) {
         *error = options->command + " needs --file FILE";
+        return false;
+    }
+    if ((options->command == "sheet" || options->command == "check") && options->devices.empty()) {
+        options->devices = "all";
+    }
+    if ((options->command == "sheet" || options->command == "check") && options->config.empty()) {
+        *error = options->command + " needs --config FILE";
+        return false;
+    }
+    if (options->command == "check" && options->sheet.empty()) {
+        *error = "check needs --sheet FILE";
+        return false;
+    }
+    if (options->command == "customize" && options->config.empty() && options->logo.empty()) {
+        *error = "Please choose xml or logo info!";
+        return false;
+    }
+    if (options->command == "customize" && !options->sheet.empty() && options->config.empty()) {
+        *error = "--sheet needs --config FILE";
         return false;
     }
     return true;

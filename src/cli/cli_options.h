@@ -38,6 +38,11 @@ struct cli_options {
     // Apply commands.
     std::string devices;  // "all" or MAC texts separated by commas
     std::string file;     // send-logo, send-config
+    std::string config;   // sheet, check, customize: the configuration file
+    std::string sheet;    // check, customize: the filled batch sheet
+    std::string out;      // sheet: where to copy the new batch sheet
+    std::string logo;     // customize
+    std::optional<std::pair<double, double>> crop;  // customize: box centre in image pixels
     std::optional<std::string> lock_code, confirm_lock_code, ac_name, dns1, dns2;
     bool disable = false;
 };

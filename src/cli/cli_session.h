@@ -35,5 +35,30 @@ int RunScanCommand(cli_session* session);
 // antitheft, send-logo and send-config.
 int RunApplyCommand(cli_session* session);
 int RunTemplateCommand(cli_session* session);
+// sheet, check and customize.
+int RunCustomizeCommand(cli_session* session);
+
+// Shared by the apply commands.
+
+// One operation column of the final table.
+struct operation_column {
+    const char* title;
+    const char* json_name;
+    int32_t ap_info_stu::*status;
+};
+extern const operation_column kAntiTheftColumn;
+extern const operation_column kLogoColumn;
+extern const operation_column kParaColumn;
+
+// The MACs the command names: every device found for "all", else the listed ones,
+// each of which the scan must have found (a message and EXIT_BAD_USAGE if not).
+int SelectDevices(cli_session* session, const std::vector<std::string>& listed,
+                  std::vector<std::string>* macs);
+// Parses --devices (unless "all") into MAC texts; EXIT_BAD_USAGE on a bad one.
+int ParseDeviceList(const std::string& devices, std::vector<std::string>* macs);
+void WaitForTransfers(cli_session* session, size_t total);
+void WaitForReports(cli_session* session, const std::vector<std::string>& macs);
+int PrintOutcome(cli_session* session, const std::vector<std::string>& macs,
+                 const std::vector<operation_column>& columns);
 
 }  // namespace plindar

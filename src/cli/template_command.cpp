@@ -71,9 +71,9 @@ int RunTemplateCommand(cli_session* session) {
     const antitheft_values& v = page.values;
     if (options.json) {
         std::cout << "{\"name\": " << JsonString(name) << ", \"enable\": " << (v.enable ? 1 : 0)
-                  << ", \"acname\": " << JsonString(v.ac_name) << ", \"dns1\": "
-                  << JsonString(v.primary_dns) << ", \"dns2\": " << JsonString(v.secondary_dns)
-                  << "}\n";
+                  << ", \"acname\": " << JsonString(v.ac_name)
+                  << ", \"dns1\": " << JsonString(v.primary_dns)
+                  << ", \"dns2\": " << JsonString(v.secondary_dns) << "}\n";
     } else {
         std::cout << "Enable:         " << (v.enable ? "on" : "off") << "\n"
                   << "AC Name:        " << TerminalSafe(v.ac_name) << "\n"

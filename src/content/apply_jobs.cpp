@@ -117,9 +117,9 @@ apply_start StartCustomizeJobs(AcTransmitManage& manager, CSqlManagement& store,
     for (size_t i = 0; i < selected_macs.size(); ++i) {
         const std::string& mac_text = selected_macs[i];
         const custom_value_stu& values = i < run.records.size() ? run.records[i] : empty;
-        xml_write_result written = WriteDeviceXml(run.program_folder, run.chosen_xml,
-                                                  run.sheet_generated, run.dual_band, values,
-                                                  mac_text);
+        xml_write_result written =
+            WriteDeviceXml(run.program_folder, run.chosen_xml, run.sheet_generated, run.dual_band,
+                           values, mac_text);
         if (!written.ok && kind != JOB_LOGO) {
             outcome.warnings.push_back(mac_text + ": " + written.message);
         }
@@ -130,8 +130,10 @@ apply_start StartCustomizeJobs(AcTransmitManage& manager, CSqlManagement& store,
             outcome.not_started.push_back(mac_text);
             continue;
         }
-        if (SendsLogo(kind)) store.SetLogoStatus(mac_text, STATUS_OPERATING);
-        if (SendsPara(kind)) store.SetParaStatus(mac_text, STATUS_OPERATING);
+        if (SendsLogo(kind))
+            store.SetLogoStatus(mac_text, STATUS_OPERATING);
+        if (SendsPara(kind))
+            store.SetParaStatus(mac_text, STATUS_OPERATING);
         transmit_job_stu job = MakeTransmitJob(device, adapter, kind);
         SetJobText(job.para_path, written.path);
         SetJobText(job.logo_path, run.logo_path);

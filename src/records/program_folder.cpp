@@ -18,6 +18,12 @@ std::string ComputeProgramFolder() {
         }
         return folder;
     }
+    return GetExecutableFolder();
+}
+
+}  // namespace
+
+std::string GetExecutableFolder() {
     char path[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
     if (length <= 0) {
@@ -27,8 +33,6 @@ std::string ComputeProgramFolder() {
     size_t slash = full.rfind('/');
     return slash == std::string::npos ? std::string("./") : full.substr(0, slash + 1);
 }
-
-}  // namespace
 
 const std::string& GetProgramFolder() {
     static const std::string folder = ComputeProgramFolder();

@@ -10,4 +10,8 @@ namespace plindar {
 // can run the program against another folder. Computed once, on first use.
 const std::string& GetProgramFolder();
 
+// The folder of the running executable with a trailing slash, whatever PLINDAR_HOME
+// says: where the shipped resources are staged.
+std::string GetExecutableFolder();
+
 }  // namespace plindar
