@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     close(fd);
 
-    const bool whole_file =
-        size >= sizeof(kOleSignature) && std::memcmp(data, kOleSignature, sizeof(kOleSignature)) == 0;
+    const bool whole_file = size >= sizeof(kOleSignature) &&
+                            std::memcmp(data, kOleSignature, sizeof(kOleSignature)) == 0;
     const std::vector<uint8_t> stream(data, data + size);
     if (whole_file) {
         WriteRaw(path, data, size);

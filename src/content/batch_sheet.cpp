@@ -51,7 +51,9 @@ std::string TrimWhiteSpace(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
-int ClampWanCount(int count) { return std::clamp(count, 0, kMaxWanEntries); }
+int ClampWanCount(int count) {
+    return std::clamp(count, 0, kMaxWanEntries);
+}
 
 // The record field a column fills, with its width.
 struct field_ref_stu {
@@ -215,10 +217,11 @@ std::vector<batch_column_stu> BatchSheetColumns(const custom_value_stu& templ, i
 }
 
 bool DecideWirelessColumns(const ap_info_stu& first_device) {
-    static_assert(sizeof(first_device.ssid2) >= kStoredSsidWidth);
-    static_assert(sizeof(first_device.ssid5) >= kStoredSsidWidth);
-    return first_device.ssid2[kStoredSsidWidth - 1] != '\0' &&
-           first_device.ssid5[kStoredSsidWidth - 1] != '\0';
+    // A device with a row comes back with both SSIDs blank-padded to the column
+    // width, one without a row with empty texts. Looking for a character at the 33rd
+    // byte would miss multi-byte SSIDs, whose padded form is cut to fit the field
+    // on a character boundary, so a non-empty text is what tells them apart.
+    return !ReadFixedText(first_device.ssid2).empty() && !ReadFixedText(first_device.ssid5).empty();
 }
 
 std::string BatchSheetPath(const std::string& program_folder, const std::tm& local_time) {
@@ -358,8 +361,7 @@ batch_sheet_reading_stu ReadBatchSheet(const std::string& path, const custom_val
     }
     reading.wanCount = blocks;
 
-    const std::vector<batch_column_stu> columns =
-        BatchSheetColumns(templ, blocks, wirelessColumns);
+    const std::vector<batch_column_stu> columns = BatchSheetColumns(templ, blocks, wirelessColumns);
     reading.records.reserve(device_count);
     for (size_t i = 0; i < device_count; ++i) {
         const uint32_t row = kFirstDeviceRow + static_cast<uint32_t>(i);
@@ -376,16 +378,15 @@ batch_sheet_reading_stu ReadBatchSheet(const std::string& path, const custom_val
                 reading.records.clear();
                 reading.row = row;
                 reading.column = column;
-                reading.header = columns[k].header;
+                reading.header = reader.ReadCellText(kHeaderRow, column);
                 reading.mac = reader.ReadCellText(row, 0);
                 const int limit = static_cast<int>(field.width - 1);
-                reading.message = FillPlaceholders(
-                    TranslateText(kTooLongText),
-                    {reading.mac, reading.header, std::to_string(limit)});
-                reading.error = "row " + std::to_string(row) + " column " +
-                                std::to_string(column) + " (" + reading.header + ") holds " +
-                                std::to_string(text.size()) + " bytes, at most " +
-                                std::to_string(limit) + " fit";
+                reading.message =
+                    FillPlaceholders(TranslateText(kTooLongText),
+                                     {reading.mac, reading.header, std::to_string(limit)});
+                reading.error = "row " + std::to_string(row) + " column " + std::to_string(column) +
+                                " (" + reading.header + ") holds " + std::to_string(text.size()) +
+                                " bytes, at most " + std::to_string(limit) + " fit";
                 return reading;
             }
             WriteFixedText(field.data, field.width, text);

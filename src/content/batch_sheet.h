@@ -121,7 +121,8 @@ struct batch_sheet_reading_stu {
     std::vector<custom_value_stu> records;
     int wanCount = 0;  // complete WAN blocks found in the header, 0 to 10
     // For BATCH_READ_VALUE_TOO_LONG: the cell (sheet row and column), the header
-    // of its column and the row's MAC text, plus a translated message naming them.
+    // text of its column as the sheet shows it and the row's MAC text, plus a
+    // translated message naming them.
     uint32_t row = 0;
     uint32_t column = 0;
     std::string header;

@@ -193,9 +193,10 @@ bool NeedsHighByte(std::u16string_view text) {
     return std::any_of(text.begin(), text.end(), [](char16_t c) { return c > kLatin1Limit; });
 }
 
-// The stream being assembled.
+// Records appended to a stream.
 class CStream {
 public:
+    explicit CStream(std::vector<uint8_t>* bytes) : bytes_(*bytes) {}
     void Add(uint16_t type, const std::vector<uint8_t>& payload) {
         CPayload header;
         header.U16(type).U16(static_cast<uint16_t>(payload.size()));
@@ -211,10 +212,9 @@ public:
             bytes_[at + i] = static_cast<uint8_t>(value >> (8 * i));
         }
     }
-    std::vector<uint8_t>& Bytes() { return bytes_; }
 
 private:
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t>& bytes_;
 };
 
 // Size of a record header in front of every payload.
@@ -231,7 +231,7 @@ void AddBof(CStream* stream, uint16_t substream) {
 }
 
 void AddWriteAccess(CStream* stream) {
-    const std::u16string name = Utf8ToUtf16(kWriterName);
+    const std::u16string name = ToBiff8Text(kWriterName);
     CPayload payload;
     payload.U16(static_cast<uint16_t>(name.size())).U8(0).Units(name, false);
     payload.Bytes().resize(kWriteAccessLength, ' ');
@@ -239,7 +239,7 @@ void AddWriteAccess(CStream* stream) {
 }
 
 void AddFonts(CStream* stream) {
-    const std::u16string name = Utf8ToUtf16(kFontName);
+    const std::u16string name = ToBiff8Text(kFontName);
     for (int i = 0; i < kFontRecordCount; ++i) {
         stream->Add(kRecordFont, CPayload()
                                      .U16(kFontHeightTwips)
@@ -287,8 +287,8 @@ void AddFormats(CStream* stream) {
 // string of every bucket of strings.
 void AddSharedStrings(CStream* stream, const std::vector<std::u16string>& strings,
                       uint32_t references) {
-    const size_t per_bucket = std::max(kExtSstMinStringsPerBucket,
-                                       (strings.size() + kExtSstMaxBuckets - 1) / kExtSstMaxBuckets);
+    const size_t per_bucket = std::max(
+        kExtSstMinStringsPerBucket, (strings.size() + kExtSstMaxBuckets - 1) / kExtSstMaxBuckets);
     struct bucket_stu {
         uint32_t position;
         uint16_t offset;
@@ -351,7 +351,7 @@ void AddSharedStrings(CStream* stream, const std::vector<std::u16string>& string
 
 }  // namespace
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+std::u16string ToBiff8Text(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     size_t i = 0;
@@ -411,7 +411,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 int CBiff8Workbook::AddSheet(const std::string& name) {
-    std::u16string units = Utf8ToUtf16(name);
+    std::u16string units = ToBiff8Text(name);
     if (units.empty() || units.size() > kBiff8MaxSheetNameUnits || units.front() == u'\'' ||
         units.back() == u'\'' || units.find_first_of(u":\\/?*[]") != std::u16string::npos) {
         return -1;
@@ -448,7 +448,7 @@ bool CBiff8Workbook::SetText(int sheet, uint32_t row, uint32_t column, std::stri
     }
     cell_stu cell;
     cell.kind = CELL_TEXT;
-    cell.text = Utf8ToUtf16(text);
+    cell.text = ToBiff8Text(text);
     if (cell.text.size() > kBiff8MaxTextUnits) {
         return false;
     }
@@ -506,15 +506,15 @@ std::vector<uint8_t> CBiff8Workbook::Serialize() const {
         for (const auto& [position, cell] : sheet.cells) {
             if (cell.kind == CELL_TEXT) {
                 ++references;
-                if (string_index.emplace(cell.text, static_cast<uint32_t>(strings.size()))
-                        .second) {
+                if (string_index.emplace(cell.text, static_cast<uint32_t>(strings.size())).second) {
                     strings.push_back(cell.text);
                 }
             }
         }
     }
 
-    CStream stream;
+    std::vector<uint8_t> bytes;
+    CStream stream(&bytes);
     AddBof(&stream, kSubstreamGlobals);
     stream.Add16(kRecordInterfaceHdr, kCodepageUtf16);
     stream.Add16(kRecordMms, 0);
@@ -608,7 +608,8 @@ std::vector<uint8_t> CBiff8Workbook::Serialize() const {
         uint32_t end_column = 0;
         for (const auto& [position, cell] : sheet.cells) {
             const uint32_t last = cell.kind == CELL_RAW ? cell.last_column : position.second;
-            auto [it, added] = rows.emplace(position.first, row_span_stu{position.second, last + 1});
+            auto [it, added] =
+                rows.emplace(position.first, row_span_stu{position.second, last + 1});
             if (!added) {
                 it->second.first = std::min(it->second.first, position.second);
                 it->second.end = std::max(it->second.end, last + 1);
@@ -657,11 +658,9 @@ std::vector<uint8_t> CBiff8Workbook::Serialize() const {
                                                         .U32(string_index.at(cell.text)));
                         break;
                     case CELL_NUMBER:
-                        stream.Add(kRecordNumber, CPayload()
-                                                      .U16(row)
-                                                      .U16(column)
-                                                      .U16(kDefaultCellXf)
-                                                      .F64(cell.number));
+                        stream.Add(
+                            kRecordNumber,
+                            CPayload().U16(row).U16(column).U16(kDefaultCellXf).F64(cell.number));
                         break;
                     case CELL_BLANK:
                         stream.Add(kRecordBlank,
@@ -689,15 +688,28 @@ std::vector<uint8_t> CBiff8Workbook::Serialize() const {
         stream.Add(kRecordEof);
     }
 
-    std::vector<uint8_t> bytes = std::move(stream.Bytes());
-    if (bytes.size() < kMinimumStreamSize) {
-        bytes.resize(kMinimumStreamSize, 0);
-    }
     return bytes;
 }
 
 bool CBiff8Workbook::Save(const std::string& path, std::string* error) const {
-    const std::vector<uint8_t> bytes = Serialize();
+    return SaveBiff8Stream(path, Serialize(), error);
+}
+
+void AppendBiff8Record(std::vector<uint8_t>* stream, uint16_t type,
+                       const std::vector<uint8_t>& payload) {
+    CStream(stream).Add(type, payload);
+}
+
+void AppendBiff8SharedStrings(std::vector<uint8_t>* stream,
+                              const std::vector<std::u16string>& strings, uint32_t references) {
+    CStream records(stream);
+    AddSharedStrings(&records, strings, references);
+}
+
+bool SaveBiff8Stream(const std::string& path, std::vector<uint8_t> bytes, std::string* error) {
+    if (bytes.size() < kMinimumStreamSize) {
+        bytes.resize(kMinimumStreamSize, 0);
+    }
     auto fail = [&](const std::string& why) {
         if (error != nullptr) {
             *error = why;

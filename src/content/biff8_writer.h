@@ -23,8 +23,9 @@ constexpr size_t kBiff8MaxSheetNameUnits = 31;
 // format allows 8224 bytes, but some readers, ours among them, keep only 8192.
 constexpr size_t kBiff8MaxRecordData = 8192;
 
-// UTF-8 to UTF-16; an invalid sequence becomes U+FFFD, so any input converts.
-std::u16string Utf8ToUtf16(std::string_view text);
+// UTF-8 to the UTF-16 units a workbook stores; an invalid sequence becomes
+// U+FFFD, so any input converts.
+std::u16string ToBiff8Text(std::string_view text);
 
 class CBiff8Workbook {
 public:
@@ -66,9 +67,7 @@ public:
     // with none, a sheet named "Sheet1" is written.
     std::vector<uint8_t> Serialize() const;
 
-    // Writes the workbook as an OLE2 compound file. The file appears complete or
-    // not at all (the container is built beside it and renamed into place). On
-    // failure returns false and, when `error` is given, says why.
+    // Writes the workbook as an OLE2 compound file (SaveBiff8Stream).
     bool Save(const std::string& path, std::string* error = nullptr) const;
 
 private:
@@ -92,5 +91,21 @@ private:
 
     std::vector<sheet_stu> sheets_;
 };
+
+// The record-level pieces, shared with the reader's clean copy of foreign
+// workbooks.
+//
+// Appends one record (type, length, payload) to a Workbook stream.
+void AppendBiff8Record(std::vector<uint8_t>* stream, uint16_t type,
+                       const std::vector<uint8_t>& payload);
+// Appends the shared string table: SST, CONTINUE records as needed, and EXTSST.
+// `references` is the number of cells that use the strings.
+void AppendBiff8SharedStrings(std::vector<uint8_t>* stream,
+                              const std::vector<std::u16string>& strings, uint32_t references);
+// Writes a Workbook stream into an OLE2 compound file. The file appears complete
+// or not at all (the container is built beside it and renamed into place). On
+// failure returns false and, when `error` is given, says why.
+bool SaveBiff8Stream(const std::string& path, std::vector<uint8_t> stream,
+                     std::string* error = nullptr);
 
 }  // namespace plindar

@@ -1,19 +1,28 @@
-// Reads the cells of a legacy .xls workbook (any file the operator hands back is
-// treated as hostile: every failure is a false result, never a crash).
+// Reads the cells of a legacy .xls workbook. Any file the operator hands back is
+// treated as hostile: every failure is a false result, never a crash.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plindar {
 
 // A batch sheet is a few kilobytes; anything far larger is not one.
 constexpr uint64_t kMaxWorkbookFileBytes = 32u * 1024 * 1024;
+// Longest cell text, sheet name or number format read, in UTF-16 units; batch
+// values are far shorter, and longer strings are beyond what the cell library
+// can be given safely.
+constexpr size_t kMaxReadableTextUnits = 8000;
+// Largest used range read: rows times columns, summed over the sheets. The cell
+// library holds a slot for every position in that range.
+constexpr uint64_t kMaxReadableSheetCells = 2u * 1024 * 1024;
 
 enum XlsCellKind {
-    XLS_CELL_EMPTY,   // no cell, a blank cell, or a position outside the sheet
+    XLS_CELL_EMPTY,   // no cell, a blank cell, an error or formula cell, or outside the sheet
     XLS_CELL_TEXT,    // a string, or a date or time shown as its text
-    XLS_CELL_NUMBER,  // a number typed by the operator
+    XLS_CELL_NUMBER,  // a number typed by the operator (a boolean reads as 0 or 1)
 };
 
 struct xls_cell_stu {
@@ -29,6 +38,16 @@ struct xls_cell_stu {
 // form too ("1e+20", "inf", "nan").
 std::string NumberCellText(double value);
 
+// The workbook the cell library is given instead of the operator's file: the
+// Workbook stream of a BIFF8 workbook (Excel 97 and later, as Excel and
+// LibreOffice save .xls) rebuilt from the records that carry sheets and cell
+// values, each checked against its own length and written out again in the
+// plain form this system's writer uses. Everything else (formatting, formulas,
+// drawings, blank and error cells) is left out. False, with the reason, for a
+// stream that is not such a workbook or is damaged.
+bool NormalizeBiff8Stream(const std::vector<uint8_t>& stream, std::vector<uint8_t>* normalized,
+                          std::string* error);
+
 class CXlsReader {
 public:
     CXlsReader() = default;
@@ -36,9 +55,9 @@ public:
     CXlsReader(const CXlsReader&) = delete;
     CXlsReader& operator=(const CXlsReader&) = delete;
 
-    // Opens a workbook and selects its first sheet, if it has one. False when the
-    // file is missing, too large, not a workbook, damaged or protected; LastError
-    // then says which.
+    // Opens a BIFF8 workbook and selects its first sheet, if it has one. False
+    // when the file is missing, too large, not such a workbook, damaged or
+    // encrypted; LastError then says which.
     bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return handle_ != nullptr; }
