@@ -84,11 +84,6 @@ constexpr size_t kSettingRowCount = 27;
 // The rows in the order LoadSettings reads them.
 const std::array<setting_row_stu, kSettingRowCount>& SettingsTable();
 
-// Decimal text the way atoi reads it: leading white space skipped, an optional sign,
-// digits up to the first other character; no digits give 0. Values beyond the 32-bit
-// range saturate.
-int32_t ParseAtoi(std::string_view text);
-
 // "r,g,b" with exactly three comma-separated parts (blanks allowed before each
 // number), each 0..255. Writes `colour` only when the text is valid.
 bool ParseColor(std::string_view text, rgb_colour* colour);
@@ -206,3 +201,4 @@ using skin_paths = std::array<std::string, SKIN_IMAGE_COUNT>;
 skin_paths BuildSkinPaths(const std::string& folder);
 
 }  // namespace plindar
+#include "records/decimal_text.h"

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "protocol/fixed_text.h"
+#include "records/text_trim.h"
 #include "records/translate_text.h"
 
 namespace plindar {
@@ -42,8 +43,6 @@ static_assert(kCommandFixedLength +
 
 // Control characters end or corrupt the one-line JSON text on the device's side.
 constexpr unsigned char kFirstPrintable = 0x20;
-
-constexpr char kWhiteSpace[] = " \t\n\v\f\r";
 
 antitheft_check Passed() {
     return {true, {}, ANTITHEFT_FIELD_NONE};
@@ -95,12 +94,10 @@ bool IsDnsFilled(const std::string& text) {
 }
 
 bool IsValidDnsAddress(const std::string& text) {
-    const size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string::npos) {
+    const std::string address(TrimText(text));
+    if (address.empty()) {
         return false;
     }
-    const size_t last = text.find_last_not_of(kWhiteSpace);
-    const std::string address = text.substr(first, last - first + 1);
     in_addr ipv4;
     if (inet_pton(AF_INET, address.c_str(), &ipv4) == 1) {
         return true;

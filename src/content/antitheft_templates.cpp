@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "records/text_trim.h"
 #include "records/translate_text.h"
 
 namespace plindar {
@@ -23,17 +24,6 @@ constexpr char kEnterNameMessage[] = "Please enter the Template Name!";
 constexpr char kNameExistsPrefix[] = "The name ";
 constexpr char kNameExistsSuffix[] = " has already exists.Please re-enter!";
 constexpr char kLineBreakMessage[] = "Line breaks cannot be stored in a template!";
-
-constexpr char kWhiteSpace[] = " \t\r\n\v\f";
-
-std::string TrimWhiteSpace(std::string_view text) {
-    size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(kWhiteSpace);
-    return std::string(text.substr(first, last - first + 1));
-}
 
 // A line break would split the entry into lines of its own, which the next read
 // takes as other keys or sections.
@@ -129,7 +119,7 @@ void CTemplateLoadDlgModel::LoadTemplate(antitheft_page_stu* page) const {
     page->values.primary_dns = read(kPrimaryDnsKey);
     page->values.secondary_dns = read(kSecondaryDnsKey);
     if (selected) {
-        page->template_name = TrimWhiteSpace(section);
+        page->template_name = std::string(TrimText(section));
     }
 }
 

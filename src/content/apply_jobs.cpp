@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 
 #include "content/config_xml.h"
 #include "protocol/ac_transmit_manage.h"
@@ -22,17 +23,27 @@ bool SendsPara(TransmitJobKind kind) {
     return kind != JOB_LOGO && kind != JOB_ANTITHEFT;
 }
 
+// Called for device i just before its statuses are set and its worker starts, to
+// finish its own copy of the job.
+using prepare_job_fn = std::function<void(size_t i, const std::string& mac_text,
+                                          transmit_job_stu* job, apply_start* outcome)>;
+
 // Marks each device "Operating" on the operations its job will run and starts its
 // worker, in list order.
 apply_start StartJobs(AcTransmitManage& manager, CSqlManagement& store,
                       const std::vector<std::string>& selected_macs,
-                      const transmit_job_stu& prototype) {
+                      const transmit_job_stu& prototype, const prepare_job_fn& prepare = nullptr) {
     apply_start outcome;
     outcome.ok = true;
     store.ResetAllStatuses();
     mac_address adapter = manager.GetAdapterMac();
     TransmitJobKind kind = static_cast<TransmitJobKind>(prototype.kind);
-    for (const std::string& mac_text : selected_macs) {
+    for (size_t i = 0; i < selected_macs.size(); ++i) {
+        const std::string& mac_text = selected_macs[i];
+        transmit_job_stu job = prototype;
+        if (prepare) {
+            prepare(i, mac_text, &job, &outcome);
+        }
         mac_address device;
         if (!ParseMacText(mac_text, &device)) {
             WRITE_DIAGNOSTIC(DIAGNOSTIC_ERROR, "selected device '%s' is not a MAC text",
@@ -48,7 +59,6 @@ apply_start StartJobs(AcTransmitManage& manager, CSqlManagement& store,
             if (SendsPara(kind))
                 store.SetParaStatus(mac_text, STATUS_OPERATING);
         }
-        transmit_job_stu job = prototype;
         transmit_job_stu header = MakeTransmitJob(device, adapter, kind);
         std::memcpy(&job, &header, offsetof(transmit_job_stu, para_path));
         if (manager.StartTransmitJob(job)) {
@@ -109,41 +119,21 @@ apply_start StartCustomizeJobs(AcTransmitManage& manager, CSqlManagement& store,
         }
     }
 
-    outcome.ok = true;
-    store.ResetAllStatuses();
-    mac_address adapter = manager.GetAdapterMac();
     custom_value_stu empty;
     std::memset(&empty, 0, sizeof(empty));
-    for (size_t i = 0; i < selected_macs.size(); ++i) {
-        const std::string& mac_text = selected_macs[i];
-        const custom_value_stu& values = i < run.records.size() ? run.records[i] : empty;
-        xml_write_result written =
-            WriteDeviceXml(run.program_folder, run.chosen_xml, run.sheet_generated, run.dual_band,
-                           values, mac_text);
-        if (!written.ok && kind != JOB_LOGO) {
-            outcome.warnings.push_back(mac_text + ": " + written.message);
-        }
-        mac_address device;
-        if (!ParseMacText(mac_text, &device)) {
-            WRITE_DIAGNOSTIC(DIAGNOSTIC_ERROR, "selected device '%s' is not a MAC text",
-                             mac_text.c_str());
-            outcome.not_started.push_back(mac_text);
-            continue;
-        }
-        if (SendsLogo(kind))
-            store.SetLogoStatus(mac_text, STATUS_OPERATING);
-        if (SendsPara(kind))
-            store.SetParaStatus(mac_text, STATUS_OPERATING);
-        transmit_job_stu job = MakeTransmitJob(device, adapter, kind);
-        SetJobText(job.para_path, written.path);
-        SetJobText(job.logo_path, run.logo_path);
-        if (manager.StartTransmitJob(job)) {
-            outcome.started.push_back(mac_text);
-        } else {
-            outcome.not_started.push_back(mac_text);
-        }
-    }
-    return outcome;
+    // Device i's file is written just before its worker starts.
+    return StartJobs(
+        manager, store, selected_macs, probe,
+        [&](size_t i, const std::string& mac_text, transmit_job_stu* job, apply_start* started) {
+            const custom_value_stu& values = i < run.records.size() ? run.records[i] : empty;
+            xml_write_result written =
+                WriteDeviceXml(run.program_folder, run.chosen_xml, run.sheet_generated,
+                               run.dual_band, values, mac_text);
+            if (!written.ok && kind != JOB_LOGO) {
+                started->warnings.push_back(mac_text + ": " + written.message);
+            }
+            SetJobText(job->para_path, written.path);
+        });
 }
 
 }  // namespace plindar

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "protocol/fixed_text.h"
+#include "records/decimal_text.h"
 #include "records/translate_text.h"
 
 namespace plindar {
@@ -308,7 +309,7 @@ std::u16string FieldText(const char (&field)[N]) {
 
 template <size_t N>
 int FieldNumber(const char (&field)[N]) {
-    return ReadDecimalNumber(ReadFixedText(field));
+    return ParseAtoi(ReadFixedText(field));
 }
 
 std::optional<batch_check> CheckRecord(const custom_value_stu& values,
@@ -401,37 +402,6 @@ std::u16string Utf8ToUtf16(std::string_view text) {
         at += sequence->second;
     }
     return out;
-}
-
-int ReadDecimalNumber(std::string_view text) {
-    size_t at = 0;
-    auto is_blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    while (at < text.size() && is_blank(text[at])) {
-        ++at;
-    }
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        negative = text[at] == '-';
-        ++at;
-    }
-    constexpr int kDecimalBase = 10;
-    // Accumulated as a negative number, whose range reaches one further than the
-    // positive one, so INT_MIN itself is read exactly.
-    int value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-        int digit = text[at] - '0';
-        if (value < (INT_MIN + digit) / kDecimalBase) {
-            value = INT_MIN;
-            break;
-        }
-        value = value * kDecimalBase - digit;
-    }
-    if (negative) {
-        return value;
-    }
-    return value == INT_MIN ? INT_MAX : -value;
 }
 
 size_t Utf8Length(std::u16string_view text) {

@@ -17,11 +17,6 @@ namespace plindar {
 // garbage as a three-byte character rather than skipping it.
 std::u16string Utf8ToUtf16(std::string_view text);
 
-// A number field as the sheet's numeric texts are read: leading blanks skipped, an
-// optional sign, then the digits up to the first non-digit; 0 when there are none.
-// Values beyond the int range stop at its nearest end instead of wrapping.
-int ReadDecimalNumber(std::string_view text);
-
 // Bytes the text takes in UTF-8, counted per UTF-16 code unit: 1 up to U+007F, 2 up
 // to U+07FF, 3 for every other unit, so a surrogate pair counts 6.
 size_t Utf8Length(std::u16string_view text);

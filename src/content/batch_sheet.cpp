@@ -11,6 +11,8 @@
 
 #include "content/xls_reader.h"
 #include "protocol/fixed_text.h"
+#include "records/decimal_text.h"
+#include "records/text_trim.h"
 #include "records/translate_text.h"
 
 namespace plindar {
@@ -39,16 +41,6 @@ std::string Format(const char* pattern, int k) {
     char text[kHeaderTextCapacity];
     std::snprintf(text, sizeof(text), pattern, k);
     return text;
-}
-
-std::string TrimWhiteSpace(std::string_view text) {
-    constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
-    const size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(kWhiteSpace);
-    return std::string(text.substr(first, last - first + 1));
 }
 
 int ClampWanCount(int count) {
@@ -101,13 +93,13 @@ std::string PrefilledValue(const custom_value_stu& templ, const ap_info_stu& dev
         case BATCH_FIELD_MAC:
             return mac;
         case BATCH_FIELD_SSID_5G:
-            return TrimWhiteSpace(ReadFixedText(device.ssid5));
+            return std::string(TrimText(ReadFixedText(device.ssid5)));
         case BATCH_FIELD_WLAN_PSK_5G:
-            return TrimWhiteSpace(ReadFixedText(device.wpakey5));
+            return std::string(TrimText(ReadFixedText(device.wpakey5)));
         case BATCH_FIELD_SSID_2_4G:
-            return TrimWhiteSpace(ReadFixedText(device.ssid2));
+            return std::string(TrimText(ReadFixedText(device.ssid2)));
         case BATCH_FIELD_WLAN_PSK_2_4G:
-            return TrimWhiteSpace(ReadFixedText(device.wpakey2));
+            return std::string(TrimText(ReadFixedText(device.wpakey2)));
         default:
             break;
     }
@@ -161,29 +153,6 @@ std::string FillPlaceholders(std::string text, const std::vector<std::string>& v
 
 }  // namespace
 
-long long ReadDecimalNumber(const char* field, size_t width) {
-    size_t i = 0;
-    auto at = [&](size_t k) { return k < width ? field[k] : '\0'; };
-    while (at(i) != '\0' && std::isspace(static_cast<unsigned char>(at(i)))) {
-        ++i;
-    }
-    bool negative = false;
-    if (at(i) == '+' || at(i) == '-') {
-        negative = at(i) == '-';
-        ++i;
-    }
-    long long value = 0;
-    constexpr int kBase = 10;
-    for (; at(i) >= '0' && at(i) <= '9'; ++i) {
-        const int digit = at(i) - '0';
-        if (value > (LLONG_MAX - digit) / kBase) {
-            return negative ? LLONG_MIN : LLONG_MAX;
-        }
-        value = value * kBase + digit;
-    }
-    return negative ? -value : value;
-}
-
 std::vector<batch_column_stu> BatchSheetColumns(const custom_value_stu& templ, int wan_count,
                                                 bool wireless_columns) {
     std::vector<batch_column_stu> columns;
@@ -192,11 +161,10 @@ std::vector<batch_column_stu> BatchSheetColumns(const custom_value_stu& templ, i
         const int entry = k + 1;
         columns.push_back(
             {BATCH_FIELD_WAN_NAME, k, Format("WanName%d", entry) + kNotModifiableSuffix});
-        if (ReadDecimalNumber(templ.vid[k], sizeof(templ.vid[k])) != 0) {
+        if (ParseAtoi(ReadFixedText(templ.vid[k])) != 0) {
             columns.push_back({BATCH_FIELD_VID, k, Format("vid%d", entry)});
         }
-        if (ReadDecimalNumber(templ.ChannelMode[k], sizeof(templ.ChannelMode[k])) ==
-            kPppoeChannelMode) {
+        if (ParseAtoi(ReadFixedText(templ.ChannelMode[k])) == kPppoeChannelMode) {
             columns.push_back({BATCH_FIELD_PPP_USER, k, Format("pppUser%d", entry)});
             columns.push_back({BATCH_FIELD_PPP_PASSWORD, k, Format("pppPassword%d", entry)});
         }
@@ -343,14 +311,13 @@ batch_sheet_reading_stu ReadBatchSheet(const std::string& path, const custom_val
             break;
         }
         ++c;
-        if (ReadDecimalNumber(templ.vid[k], sizeof(templ.vid[k])) != 0) {
+        if (ParseAtoi(ReadFixedText(templ.vid[k])) != 0) {
             if (reader.ReadCellText(kHeaderRow, c) != Format("vid%d", entry)) {
                 break;
             }
             ++c;
         }
-        if (ReadDecimalNumber(templ.ChannelMode[k], sizeof(templ.ChannelMode[k])) ==
-            kPppoeChannelMode) {
+        if (ParseAtoi(ReadFixedText(templ.ChannelMode[k])) == kPppoeChannelMode) {
             if (reader.ReadCellText(kHeaderRow, c) != Format("pppUser%d", entry) ||
                 reader.ReadCellText(kHeaderRow, c + 1) != Format("pppPassword%d", entry)) {
                 break;

@@ -55,11 +55,6 @@ struct batch_column_stu {
     std::string header;  // text of the header cell
 };
 
-// A field read as a decimal number: leading white space skipped, an optional
-// sign, then the digits up to the first non-digit; 0 when there are none. Reads
-// at most `width` bytes and saturates instead of overflowing.
-long long ReadDecimalNumber(const char* field, size_t width);
-
 // The columns in sheet order for a template, a number of WAN entries (clamped to
 // 0..10) and the wireless flag: mac; per WAN entry its name, then vid when the
 // template's vid is not 0, then PPPoE user and password when its ChannelMode is 2;

@@ -1,5 +1,6 @@
 // INI document: parser, writer and accessors.
 #include "records/ini_document.h"
+#include "records/text_trim.h"
 
 #include <cstdio>
 #include <memory>
@@ -10,7 +11,6 @@ namespace plindar {
 namespace {
 
 constexpr size_t kReadChunkBytes = 64 * 1024;
-constexpr char kBlanks[] = " \t";
 // Editors on the operator's side may save the template file with a UTF-8 mark; it
 // would otherwise glue itself to the first section header and hide that section.
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -23,15 +23,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string_view TrimBlanks(std::string_view text) {
-    size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
 
 // The writer's line feeds become CR LF, as a text-mode write stores them.
 void AppendTextMode(std::string* out, std::string_view text) {

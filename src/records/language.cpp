@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "records/profile_reader.h"
+#include "records/text_trim.h"
 
 namespace plindar {
 
@@ -37,7 +38,6 @@ constexpr std::string_view kBlankMark = "[~Null~]";
 // A profile key ends at the first '=' and at the line end, so such texts can never
 // be keys.
 constexpr std::string_view kUnkeyableCharacters = "=\r\n";
-constexpr char kKeyBlanks[] = " \t";
 
 struct locale_entry {
     std::string_view posix;  // "language_TERRITORY" or, as a fallback, "language"
@@ -84,27 +84,6 @@ std::shared_ptr<const loaded_language> CurrentLanguage() {
     language_holder& holder = ChosenLanguage();
     std::lock_guard<std::mutex> guard(holder.lock);
     return holder.current;
-}
-
-// Only ASCII letters fold, as the profile reader folds them: the sources are
-// English, and folding other bytes would depend on a locale.
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
-std::string_view TrimKeyBlanks(std::string_view text) {
-    size_t first = text.find_first_not_of(kKeyBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(kKeyBlanks);
-    return text.substr(first, last - first + 1);
 }
 
 void ReplaceAll(std::string* text, std::string_view from, std::string_view to) {
@@ -223,7 +202,7 @@ std::string TranslateText(const std::string& text) {
     std::string result;
     if (text.find_first_of(kUnkeyableCharacters) == std::string::npos) {
         // The reader trims the keys of the file, so the key looked up is trimmed too.
-        const std::string key = AsciiLower(TrimKeyBlanks(text));
+        const std::string key = AsciiLower(TrimBlanks(text));
         if (!key.empty()) {
             result = language->texts.ReadString(kTextSection, key, "", kTextReadBytes);
             CutToTextLimit(&result);

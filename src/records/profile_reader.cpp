@@ -4,39 +4,18 @@
 #include <string_view>
 
 #include "records/ini_document.h"
+#include "records/text_trim.h"
 
 namespace plindar {
 
 namespace {
 
-constexpr char kBlanks[] = " \t";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // The longest UTF-8 sequence is a lead byte and three continuation bytes.
 constexpr size_t kMaxContinuationBytes = 3;
 constexpr unsigned char kContinuationMask = 0xC0;
 constexpr unsigned char kContinuationBits = 0x80;
 constexpr unsigned char kLeadByteMin = 0xC0;
-
-std::string_view TrimBlanks(std::string_view text) {
-    size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
-
-// Only ASCII letters fold: the names of these files are ASCII, and folding other
-// bytes would depend on a locale.
-std::string FoldCase(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
-}
 
 // "text" or 'text' loses its quotes; a lone quote character stays.
 std::string_view StripQuotes(std::string_view value) {
@@ -102,7 +81,7 @@ bool CProfileFile::Load(const std::string& path) {
             // A header missing its ']' still names a section: hand-edited files
             // should not lose their keys to the section above.
             std::string_view name = line.substr(1, line.find(']') - 1);
-            auto [it, added] = sections_.try_emplace(FoldCase(TrimBlanks(name)));
+            auto [it, added] = sections_.try_emplace(AsciiLower(TrimBlanks(name)));
             current = added ? &it->second : nullptr;
             continue;
         }
@@ -110,7 +89,7 @@ bool CProfileFile::Load(const std::string& path) {
         if (current == nullptr || equals == std::string_view::npos) {
             continue;
         }
-        std::string key = FoldCase(TrimBlanks(line.substr(0, equals)));
+        std::string key = AsciiLower(TrimBlanks(line.substr(0, equals)));
         if (key.empty()) {
             continue;
         }
@@ -121,9 +100,9 @@ bool CProfileFile::Load(const std::string& path) {
 
 std::string CProfileFile::ReadString(const std::string& section, const std::string& key,
                                      const std::string& default_value, size_t buffer_size) const {
-    auto found_section = sections_.find(FoldCase(section));
+    auto found_section = sections_.find(AsciiLower(section));
     if (found_section != sections_.end()) {
-        auto found_key = found_section->second.find(FoldCase(key));
+        auto found_key = found_section->second.find(AsciiLower(key));
         if (found_key != found_section->second.end()) {
             return CutToBuffer(found_key->second, buffer_size);
         }

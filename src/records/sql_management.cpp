@@ -12,6 +12,7 @@
 #include "protocol/fixed_text.h"
 #include "records/diagnostic_log.h"
 #include "records/program_folder.h"
+#include "records/text_trim.h"
 #include "records/translate_text.h"
 
 namespace plindar {
@@ -126,16 +127,6 @@ std::string PadColumn(std::string text, size_t width) {
         text.append(width - characters, ' ');
     }
     return text;
-}
-
-std::string TrimBlanks(const std::string& text) {
-    constexpr const char* kWhiteSpace = " \t\r\n\v\f";
-    size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string::npos) {
-        return {};
-    }
-    size_t last = text.find_last_not_of(kWhiteSpace);
-    return text.substr(first, last - first + 1);
 }
 
 std::string EscapeLike(const std::string& text) {
@@ -434,7 +425,7 @@ bool CSqlManagement::QueryDevices(std::vector<ap_info_stu>* devices, int* total,
         while ((rc = query.Step()) == SQLITE_ROW) {
             Row row{};
             ap_info_stu& info = row.info;
-            WriteFixedText(info.mac, TrimBlanks(query.Text(COL_MAC)));
+            WriteFixedText(info.mac, TrimText(query.Text(COL_MAC)));
             WriteFixedText(info.date, PadColumn(query.Text(COL_DATE), kDateWidth));
             info.para_status = query.Int(COL_PARA_STATUS);
             info.logo_status = query.Int(COL_LOGO_STATUS);
@@ -484,7 +475,7 @@ bool CSqlManagement::GetDeviceByMac(const std::string& mac, ap_info_stu* device)
     if (rc == SQLITE_ROW) {
         // The padded MAC (17 characters and a blank) would leave no room for the
         // terminator; nobody reads it, so it is kept trimmed.
-        WriteFixedText(device->mac, TrimBlanks(query.Text(BYMAC_MAC)));
+        WriteFixedText(device->mac, TrimText(query.Text(BYMAC_MAC)));
         WriteFixedText(device->ssid2, PadColumn(query.Text(BYMAC_SSID2), kSsidWidth));
         WriteFixedText(device->ssid5, PadColumn(query.Text(BYMAC_SSID5), kSsidWidth));
         WriteFixedText(device->wpakey2, PadColumn(query.Text(BYMAC_WPAKEY2), kKeyWidth));

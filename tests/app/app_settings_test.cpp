@@ -120,28 +120,6 @@ TEST(AppSettingsTest, ParseColorWritesOnlyOnSuccess) {
     EXPECT_EQ(colour, 0u);
 }
 
-TEST(AppSettingsTest, AtoiRule) {
-    struct atoi_case {
-        const char* text;
-        int32_t expected;
-    };
-    const std::vector<atoi_case> cases = {
-        {"abc", 0},
-        {"600px", 600},
-        {" \t-42x", -42},
-        {"+7", 7},
-        {"", 0},
-        {"- 5", 0},
-        {"12 34", 12},
-        {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN},
-        {"-2147483648", INT_MIN},
-    };
-    for (const atoi_case& c : cases) {
-        EXPECT_EQ(ParseAtoi(c.text), c.expected) << c.text;
-    }
-}
-
 TEST(AppSettingsTest, IntegersAndFontsFromAnOperatorsFile) {
     test::TempFolder folder;
     WriteSettings(folder.Path(),

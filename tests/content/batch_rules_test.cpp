@@ -83,31 +83,6 @@ TEST(BatchRulesText, Utf8ToUtf16DecodesWellFormedAndReplacesEachBadByte) {
     }
 }
 
-TEST(BatchRulesText, ReadDecimalNumberFollowsTheSheetsNumberRule) {
-    const struct {
-        const char* in;
-        int out;
-    } cases[] = {
-        {"", 0},
-        {"abc", 0},
-        {"0", 0},
-        {"4094", 4094},
-        {" 12a", 12},
-        {"\t\n-5", -5},
-        {"+7", 7},
-        {"- 5", 0},
-        {"12 34", 12},
-        {"2147483647", INT_MAX},
-        {"2147483648", INT_MAX},
-        {"99999999999999999999", INT_MAX},
-        {"-2147483648", INT_MIN},
-        {"-99999999999999999999", INT_MIN},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReadDecimalNumber(c.in), c.out) << '"' << c.in << '"';
-    }
-}
-
 TEST(BatchRulesText, Utf8LengthCountsPerCodeUnit) {
     const struct {
         std::u16string text;

@@ -1181,29 +1181,6 @@ TEST(BatchSheetRulesTest, WirelessColumnsFollowWhetherTheFirstDeviceHasBothStore
     EXPECT_FALSE(DecideWirelessColumns(ap_info_stu{}));
 }
 
-TEST(BatchSheetRulesTest, DecimalNumbersReadLikeTheDeviceFields) {
-    const struct {
-        const char* text;
-        long long value;
-    } cases[] = {{"100", 100},
-                 {"  12a", 12},
-                 {"-3", -3},
-                 {"+2", 2},
-                 {"", 0},
-                 {"abc", 0},
-                 {"\t 7", 7},
-                 {"- 5", 0},
-                 {"0", 0},
-                 {"99999999999999999999999", LLONG_MAX},
-                 {"-99999999999999999999999", LLONG_MIN}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReadDecimalNumber(c.text, std::strlen(c.text) + 1), c.value) << c.text;
-    }
-    // A field filled to its last byte is read no further than its width.
-    const char unterminated[3] = {'4', '2', '9'};
-    EXPECT_EQ(ReadDecimalNumber(unterminated, 2), 42);
-}
-
 TEST(BatchSheetRulesTest, SheetPathCarriesTheCreationTime) {
     std::tm when{};
     when.tm_year = 2025 - 1900;

@@ -17,6 +17,7 @@ namespace plindar {
 namespace {
 
 using test::BackgroundProcess;
+using test::CliCommand;
 using test::process_result;
 using test::RunProgram;
 using test::StagedProgram;
@@ -44,15 +45,9 @@ size_t RunLogEntries(const std::string& home, const char* file) {
     return entries;
 }
 
-std::vector<std::string> Cli(const std::string& home, std::vector<std::string> args) {
-    std::vector<std::string> argv = {StagedProgram("plindar-cli"), "--home", home};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return argv;
-}
-
 TEST(CliApply, AntiTheftReachesEverySimulatedDeviceAndEachReportIsLogged) {
     test::TempFolder home;
-    process_result run = RunProgram(Cli(
+    process_result run = RunProgram(CliCommand(
         home.Path(), {"--simulate", "24", "antitheft", "--lockcode", "Ab12", "--confirm", "Ab12",
                       "--acname", "AC-01", "--dns1", "8.8.8.8", "--devices", "all", "--json"}));
     ASSERT_EQ(run.exit_code, 0) << run.err;
@@ -64,10 +59,10 @@ TEST(CliApply, AntiTheftReachesEverySimulatedDeviceAndEachReportIsLogged) {
 
 TEST(CliApply, DevicesBoundToAnotherLockCodeFailWithAMismatch) {
     test::TempFolder home;
-    process_result run =
-        RunProgram(Cli(home.Path(), {"--simulate", "3", "--sim-lockcode", "Zz99", "antitheft",
-                                     "--lockcode", "Ab12", "--confirm", "Ab12", "--disable",
-                                     "--devices", "02:5A:00:00:00:01,02:5a:00:00:00:03"}));
+    process_result run = RunProgram(CliCommand(
+        home.Path(),
+        {"--simulate", "3", "--sim-lockcode", "Zz99", "antitheft", "--lockcode", "Ab12",
+         "--confirm", "Ab12", "--disable", "--devices", "02:5A:00:00:00:01,02:5a:00:00:00:03"}));
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_EQ(Count(run.out, "7 Lockcode mismatch  failed"), 2u) << run.out;
     EXPECT_EQ(run.out.find("02:5A:00:00:00:02"), std::string::npos) << run.out;
@@ -99,7 +94,7 @@ TEST(CliApply, BadInputIsRefusedWithTheExactMessageBeforeAnythingIsSent) {
     for (const auto& c : cases) {
         std::vector<std::string> args = {"--simulate", "2"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        process_result run = RunProgram(Cli(home.Path(), args));
+        process_result run = RunProgram(CliCommand(home.Path(), args));
         EXPECT_EQ(run.exit_code, 2) << c.message << "\n" << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
@@ -142,8 +137,8 @@ TEST(CliApplyOverVeth, AConfigurationFileSurvivesLossAndDuplicationOnEveryDevice
                               store.Path()});
     ASSERT_TRUE(devsim.WaitForLine("ready"));
     process_result run =
-        RunProgram(Cli(home.Path(), {"--adapter", veth.Host(), "send-config", "--file", config,
-                                     "--devices", "all", "--json"}));
+        RunProgram(CliCommand(home.Path(), {"--adapter", veth.Host(), "send-config", "--file",
+                                            config, "--devices", "all", "--json"}));
     std::string summary;
     EXPECT_EQ(devsim.Stop(&summary), 0);
     ASSERT_EQ(run.exit_code, 0) << run.out << run.err;

@@ -15,6 +15,7 @@ namespace plindar {
 namespace {
 
 using test::BackgroundProcess;
+using test::CliCommand;
 using test::process_result;
 using test::RunProgram;
 using test::StagedProgram;
@@ -32,12 +33,6 @@ const char kConfig[] =
     "    <Value Name=\"ChannelMode\" Value=\"2\"/>\r\n"
     "  </Dir>\r\n"
     "</Config>\r\n";
-
-std::vector<std::string> Cli(const std::string& home, std::vector<std::string> args) {
-    std::vector<std::string> argv = {StagedProgram("plindar-cli"), "--home", home};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return argv;
-}
 
 // Copies a sheet cell by cell through our reader and writer, changing the cells
 // named by (row, header text), as an operator would edit them.
@@ -82,7 +77,7 @@ protected:
     process_result MakeSheet(std::vector<std::string> link) {
         link.insert(link.end(),
                     {"sheet", "--config", config_, "--out", home_.Path() + "batch.xls"});
-        return RunProgram(Cli(home_.Path(), link));
+        return RunProgram(CliCommand(home_.Path(), link));
     }
 
     test::TempFolder home_;
@@ -95,15 +90,15 @@ TEST_F(CliCustomizeTest, ASheetValueThatBreaksItsRuleIsReportedWithItsExactMessa
     ASSERT_EQ(sheet.exit_code, 0) << sheet.err;
     std::string batch = home_.Path() + "batch.xls";
 
-    process_result check = RunProgram(
-        Cli(home_.Path(), {"--simulate", "3", "check", "--config", config_, "--sheet", batch}));
+    process_result check = RunProgram(CliCommand(
+        home_.Path(), {"--simulate", "3", "check", "--config", config_, "--sheet", batch}));
     EXPECT_EQ(check.exit_code, 0) << check.err;
     EXPECT_EQ(check.out, "ok\n");
 
     std::string edited = home_.Path() + "edited.xls";
     ASSERT_TRUE(EditSheet(batch, edited, {{{2, "vid1"}, "5000"}}));
-    check = RunProgram(
-        Cli(home_.Path(), {"--simulate", "3", "check", "--config", config_, "--sheet", edited}));
+    check = RunProgram(CliCommand(
+        home_.Path(), {"--simulate", "3", "check", "--config", config_, "--sheet", edited}));
     EXPECT_EQ(check.exit_code, 2);
     EXPECT_NE(check.err.find("The MAC:02:5A:00:00:00:02 vid1 value:5000 is invalid."),
               std::string::npos)
@@ -136,8 +131,8 @@ TEST_F(CliCustomizeTest, EveryDeviceGetsItsOwnFileAndTheLogoOverVeth) {
         }
     }
     process_result run = RunProgram(
-        Cli(home_.Path(), {"--adapter", veth.Host(), "customize", "--logo", logo, "--config",
-                           config_, "--sheet", batch, "--devices", "all", "--json"}));
+        CliCommand(home_.Path(), {"--adapter", veth.Host(), "customize", "--logo", logo, "--config",
+                                  config_, "--sheet", batch, "--devices", "all", "--json"}));
     devsim.Stop();
     ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("\"total\": 4, \"succeeded\": 4"), std::string::npos) << run.out;

@@ -54,6 +54,12 @@ std::string StagedProgram(const std::string& name) {
     return folder + "/" + name;
 }
 
+std::vector<std::string> CliCommand(const std::string& home, std::vector<std::string> args) {
+    std::vector<std::string> argv = {StagedProgram("plindar-cli"), "--home", home};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
 process_result RunProgram(const std::vector<std::string>& argv) {
     process_result result;
     int out[2], err[2];

@@ -20,6 +20,9 @@ std::string StagedProgram(const std::string& name);
 
 process_result RunProgram(const std::vector<std::string>& argv);
 
+// The staged plindar-cli with `--home home` and then `args`.
+std::vector<std::string> CliCommand(const std::string& home, std::vector<std::string> args);
+
 // A program running in the background; stopped with SIGTERM and reaped on
 // destruction.
 class BackgroundProcess {
