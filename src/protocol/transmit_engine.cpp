@@ -95,16 +95,21 @@ TransferResult DeliverChunk(const transmit_context& context, CLinkHandle* handle
     uint64_t empty_polls = 0;
     std::chrono::microseconds empty_time{0};
     uint64_t foreign_frames = 0;
+    // What happened to this chunk, told to the diagnostic log if it fails.
+    unsigned copies_sent = 0, send_failures = 0, receive_errors = 0;
     bool send = true;
     bool first_send = true;
     uint8_t received[kMaxEthernetFrame];
+    const mac_address device = FrameDestination(frame);
 
     for (;;) {
         if (send) {
             if (handle->Send(reinterpret_cast<const uint8_t*>(&frame), kFrameSize)) {
                 context.counters->frames_sent.fetch_add(1, std::memory_order_relaxed);
+                ++copies_sent;
             } else {
                 context.counters->send_errors.fetch_add(1, std::memory_order_relaxed);
+                ++send_failures;
             }
             if (!first_send) {
                 context.counters->retransmissions.fetch_add(1, std::memory_order_relaxed);
@@ -124,14 +129,17 @@ TransferResult DeliverChunk(const transmit_context& context, CLinkHandle* handle
         if (result == LinkReceive::Interrupted) {
             return TransferResult::Stopped;
         }
-        if (result == LinkReceive::Error && !context.control->SleepFor(budget::kErrorPause)) {
-            return TransferResult::Stopped;
+        if (result == LinkReceive::Error) {
+            ++receive_errors;
+            if (!context.control->SleepFor(budget::kErrorPause)) {
+                return TransferResult::Stopped;
+            }
         }
         empty_time +=
             std::chrono::duration_cast<std::chrono::microseconds>(steady::now() - started);
         uint64_t polls_now = static_cast<uint64_t>(empty_time / budget::kPollInterval);
         if (polls_now >= budget::kPollsBeforeFailure) {
-            return TransferResult::Failure;
+            break;
         }
         if (polls_now / budget::kPollsPerRetransmission !=
             empty_polls / budget::kPollsPerRetransmission) {
@@ -143,19 +151,29 @@ TransferResult DeliverChunk(const transmit_context& context, CLinkHandle* handle
             continue;
         }
         transmit_frame_stu answer = ParseFrame(received, length);
-        if (is_ack(answer)) {
+        // Only the addressed device can acknowledge. The handle's filter is not
+        // trusted alone: a link may hand over frames queued before it was set, and
+        // another device's acknowledgement of the same chunk number must not count.
+        if (FrameSource(answer) == device && is_ack(answer)) {
             context.counters->chunks_acknowledged.fetch_add(1, std::memory_order_relaxed);
             return TransferResult::Success;
         }
         context.counters->foreign_frames.fetch_add(1, std::memory_order_relaxed);
         ++foreign_frames;
         if (foreign_frames >= budget::kPollsBeforeFailure) {
-            return TransferResult::Failure;
+            break;
         }
         if (foreign_frames % budget::kPollsPerRetransmission == 0) {
             send = true;
         }
     }
+    WRITE_DIAGNOSTIC(DIAGNOSTIC_ERROR,
+                     "no acknowledgement from %s for sequence %u: %u copies sent, %u send "
+                     "failures, %u receive errors, %llu other frames",
+                     FormatMacText(device).c_str(), static_cast<unsigned>(ReadU16(frame.sequence)),
+                     copies_sent, send_failures, receive_errors,
+                     static_cast<unsigned long long>(foreign_frames));
+    return TransferResult::Failure;
 }
 
 void WriteStatus(const transmit_context& context, const transfer_plan* plan,

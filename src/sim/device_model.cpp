@@ -294,6 +294,7 @@ void CDeviceModel::OnFileChunk(size_t index, const transmit_frame_stu& frame,
         bool starts = position == POSITION_FIRST || (position == POSITION_LAST && sequence == 1);
         bool next = transfer.active && sequence == SequenceForChunk(transfer.chunks + 1);
         if (!starts && !next) {
+            ++stats_.chunks_out_of_order;
             return;  // a gap: wait for the sender to resend what is missing
         }
         if (starts) {

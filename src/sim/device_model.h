@@ -88,6 +88,7 @@ struct sim_model_stats {
     uint64_t acks_sent = 0;        // acknowledgements put on the wire
     uint64_t reports_sent = 0;     // result reports put on the wire
     uint64_t transfers_completed = 0;
+    uint64_t chunks_out_of_order = 0;  // neither the next chunk nor a new transfer: ignored
 };
 
 // One file or command a device received completely.

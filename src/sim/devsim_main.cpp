@@ -200,6 +200,7 @@ int main(int argc, char** argv) {
               << ", lost out " << stats.model.frames_lost_outbound << ", chunks "
               << stats.model.chunks_received << ", acks " << stats.model.acks_sent << ", reports "
               << stats.model.reports_sent << ", transfers " << stats.model.transfers_completed
-              << ", send failures " << stats.send_failures << std::endl;
+              << ", out of order " << stats.model.chunks_out_of_order << ", send failures "
+              << stats.send_failures << ", receive errors " << stats.receive_errors << std::endl;
     return kExitOk;
 }

@@ -203,6 +203,81 @@ TEST_F(TransmitEngineTest, StoppedWorkersWakeAtOnceAndLeaveTheirStatus) {
     }
 }
 
+// A link whose handles accept a filter but let every frame through, as a real
+// handle does with the frames queued before its filter took effect.
+class CUnfilteredProvider : public CLinkProvider {
+public:
+    explicit CUnfilteredProvider(std::shared_ptr<CLinkProvider> inner) : inner_(std::move(inner)) {}
+    std::unique_ptr<CLinkHandle> Open(const std::string& device, const link_open_options& options,
+                                      LinkOpenError* error_kind, std::string* error_text) override {
+        std::unique_ptr<CLinkHandle> handle = inner_->Open(device, options, error_kind, error_text);
+        return handle ? std::make_unique<CUnfilteredHandle>(std::move(handle)) : nullptr;
+    }
+    bool ListCaptureDevices(std::vector<std::string>* names, std::string* error_text) override {
+        return inner_->ListCaptureDevices(names, error_text);
+    }
+    std::vector<local_adapter_node> ListAdapters() override { return inner_->ListAdapters(); }
+
+private:
+    class CUnfilteredHandle : public CLinkHandle {
+    public:
+        explicit CUnfilteredHandle(std::unique_ptr<CLinkHandle> inner) : inner_(std::move(inner)) {}
+        bool SetFilter(const std::string&) override { return true; }
+        bool Send(const uint8_t* frame, size_t length) override {
+            return inner_->Send(frame, length);
+        }
+        LinkReceive Receive(uint8_t* buffer, size_t capacity, size_t* length,
+                            std::chrono::microseconds timeout) override {
+            return inner_->Receive(buffer, capacity, length, timeout);
+        }
+        void Interrupt() override { inner_->Interrupt(); }
+        std::string LastError() const override { return inner_->LastError(); }
+
+    private:
+        std::unique_ptr<CLinkHandle> inner_;
+    };
+    std::shared_ptr<CLinkProvider> inner_;
+};
+
+TEST_F(TransmitEngineTest, OnlyTheAddressedDeviceCanAcknowledgeEvenWithoutAFilter) {
+    sim_device_options options;
+    options.count = 3;
+    options.silent = true;
+    StartDevices(options);
+    manager_->SetLinkProvider(std::make_shared<CUnfilteredProvider>(network_->Provider()));
+    transmit_job_stu file_job = Job(0, JOB_PARA);
+    ASSERT_TRUE(SetJobText(file_job.para_path, WriteFile("para.xml", "tiny")));
+    transmit_job_stu text_job = Job(1, JOB_ANTITHEFT);
+    ASSERT_TRUE(SetJobText(text_job.command, "{}"));
+    ASSERT_TRUE(Start(file_job));
+    ASSERT_TRUE(Start(text_job));
+    ASSERT_TRUE(WaitFor([&] {
+        return Copies(0, FRAME_TYPE_PARA, 1) > 0 && Copies(1, FRAME_TYPE_ANTITHEFT, 1) > 0;
+    }));
+
+    // Device 2 answers what devices 0 and 1 were sent, in every form an
+    // acknowledgement can take.
+    std::unique_ptr<CSimEndpoint> forger =
+        network_->Segment()->OpenEndpoint(SIM_STATION_DEVICES, 1 << 20);
+    const struct {
+        uint16_t type, sequence;
+    } forged[] = {
+        {FRAME_TYPE_PARA, 1}, {FRAME_TYPE_PARA, kSequenceWildcard}, {FRAME_TYPE_ANTITHEFT, 1}};
+    for (const auto& f : forged) {
+        transmit_frame_stu ack{};
+        SetFrameHeader(&ack, kSimAdapterMac, MacBytes(2));
+        WriteU16(ack.type, f.type);
+        WriteU16(ack.code, CODE_ACK);
+        WriteU16(ack.sequence, f.sequence);
+        ASSERT_TRUE(forger->Send(reinterpret_cast<const uint8_t*>(&ack), kFrameSize));
+    }
+    ASSERT_TRUE(WaitForWorkers());
+    EXPECT_GE(Counters().foreign_frames.load(), 2u * std::size(forged));  // both workers saw them
+    EXPECT_EQ(Counters().chunks_acknowledged.load(), 0u);
+    EXPECT_EQ(Row(0).para_status, STATUS_TRANSMIT_FAIL);
+    EXPECT_EQ(Row(1).antitheft_status, STATUS_TRANSMIT_FAIL);
+}
+
 TEST_F(TransmitEngineTest, TextsTooLongForTheJobAreRefusedNotCut) {
     StartDevices(sim_device_options{});
     transmit_job_stu job = Job(0, JOB_PARA);
