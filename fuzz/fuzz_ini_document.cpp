@@ -1,35 +1,16 @@
 // Fuzz target: INI documents (the template file) read from any bytes. What a load
 // accepts must survive a save and a second load unchanged.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_input_file.h"
 #include "records/ini_document.h"
 
 using namespace plindar;
 
 namespace {
-
-// Load reads from a file, so each input passes through one; removed when the run ends.
-struct TempFile {
-    explicit TempFile(const char* suffix)
-        : path("/tmp/fuzz_ini_document-" + std::to_string(getpid()) + suffix) {}
-    ~TempFile() { std::remove(path.c_str()); }
-    std::string path;
-};
-
-bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 
 bool SameContent(const IniDocument& a, const IniDocument& b) {
     if (a.GetSectionNames() != b.GetSectionNames()) {
@@ -49,11 +30,11 @@ bool SameContent(const IniDocument& a, const IniDocument& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const TempFile input(".in");
-    static const TempFile saved(".out");
-    const std::string& input_path = input.path;
-    const std::string& saved_path = saved.path;
-    if (!WriteBytes(input_path, data, size)) {
+    static const CFuzzInputFile input("fuzz_ini_document", ".in");
+    static const CFuzzInputFile saved("fuzz_ini_document", ".out");
+    const std::string& input_path = input.Path();
+    const std::string& saved_path = saved.Path();
+    if (!input.Write(data, size)) {
         return 0;
     }
     IniDocument document;

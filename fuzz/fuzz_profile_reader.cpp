@@ -1,13 +1,11 @@
 // Fuzz target: the settings and language files read from any bytes. Lookups must
 // respect the buffer size and never split a character the cut could have kept.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_input_file.h"
 #include "records/profile_reader.h"
 
 using namespace plindar;
@@ -16,28 +14,12 @@ namespace {
 
 constexpr size_t kBufferSizes[] = {0, 1, 2, 4, 64, 1024};
 
-// Load reads from a file, so each input passes through one; removed when the run ends.
-struct TempFile {
-    TempFile() : path("/tmp/fuzz_profile_reader-" + std::to_string(getpid()) + ".ini") {}
-    ~TempFile() { std::remove(path.c_str()); }
-    std::string path;
-};
-
-bool WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const TempFile temp;
-    const std::string& path = temp.path;
-    if (!WriteBytes(path, data, size)) {
+    static const CFuzzInputFile input("fuzz_profile_reader", ".ini");
+    const std::string& path = input.Path();
+    if (!input.Write(data, size)) {
         return 0;
     }
     CProfileFile file;

@@ -2,8 +2,6 @@
 // An input that starts like an OLE2 file is used as the whole file; any other
 // input is taken as a Workbook stream and wrapped in a container first, so the
 // mutations reach the record checks without having to keep a container intact.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +13,7 @@
 #include "content/batch_sheet.h"
 #include "content/biff8_writer.h"
 #include "content/xls_reader.h"
+#include "fuzz_input_file.h"
 #include "protocol/fixed_text.h"
 
 using namespace plindar;
@@ -36,32 +35,23 @@ custom_value_stu FuzzTemplate() {
     return templ;
 }
 
-bool WriteRaw(const char* path, const uint8_t* data, size_t size) {
-    FILE* out = std::fopen(path, "wb");
-    if (out == nullptr) {
-        return false;
-    }
-    const bool ok = std::fwrite(data, 1, size, out) == size;
-    return std::fclose(out) == 0 && ok;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    char path[] = "/tmp/plindar-fuzz-xls-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) {
-        return 0;
-    }
-    close(fd);
+    static const CFuzzInputFile input("fuzz_xls_reader", ".xls");
+    const std::string& path = input.Path();
 
     const bool whole_file = size >= sizeof(kOleSignature) &&
                             std::memcmp(data, kOleSignature, sizeof(kOleSignature)) == 0;
     const std::vector<uint8_t> stream(data, data + size);
     if (whole_file) {
-        WriteRaw(path, data, size);
+        if (!input.Write(data, size)) {
+            return 0;
+        }
     } else {
-        SaveBiff8Stream(path, stream);
+        if (!SaveBiff8Stream(path, stream)) {
+            return 0;
+        }
 
         // The clean copy is already in its plain form: cleaning it again must
         // change nothing.
@@ -98,6 +88,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         volatile size_t sink = ReadBatchSheet(path, templ, kDevices, wireless).records.size();
         (void)sink;
     }
-    unlink(path);
     return 0;
 }

@@ -19,7 +19,6 @@ constexpr size_t kColorParts = 3;
 constexpr int32_t kColorComponentMax = 255;
 constexpr int kGreenShift = 8;
 constexpr int kBlueShift = 16;
-constexpr int kDecimalBase = 10;
 
 using S = app_settings_stu;
 
