@@ -14,15 +14,14 @@
 #include "content/antitheft_command.h"
 #include "content/apply_jobs.h"
 #include "protocol/fixed_text.h"
+#include "records/report_wait.h"
 
 namespace plindar {
 
 namespace {
 
-// The device list's pace: results are checked once a second, for at most this long
-// after the last transfer ended.
+// Lines of transfer progress on a pipe come at most this often.
 constexpr std::chrono::seconds kResultPoll{1};
-constexpr std::chrono::seconds kReportWait{15};
 constexpr std::chrono::milliseconds kProgressRedraw{200};
 
 const char* const kResultTexts[] = {"success", "failed", "in progress", "not started"};
@@ -172,19 +171,9 @@ void WaitForTransfers(cli_session* session, size_t total) {
 // Polls each device's overall result once a second, as the device list does,
 // until every device succeeded or failed or the reports are overdue.
 void WaitForReports(cli_session* session, const std::vector<std::string>& macs) {
-    CSqlManagement& store = *session->store;
-    auto deadline = std::chrono::steady_clock::now() + kReportWait;
-    for (;;) {
-        bool settled = true;
-        for (const std::string& mac : macs) {
-            int result = store.GetOverallResult(mac);
-            store.SetResult(mac, result);
-            settled = settled && (result == RESULT_SUCCESS || result == RESULT_FAILURE);
-        }
-        if (settled || std::chrono::steady_clock::now() >= deadline) {
-            return;
-        }
-        std::this_thread::sleep_for(kResultPoll);
+    CReportWait wait(*session->store, macs);
+    while (!wait.Tick()) {
+        std::this_thread::sleep_for(CReportWait::kTickInterval);
     }
 }
 

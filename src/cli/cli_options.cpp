@@ -1,15 +1,11 @@
 // Parsing of plindar-cli's command line.
 #include "cli/cli_options.h"
 
-#include <charconv>
 #include <functional>
 
 namespace plindar {
 
 namespace {
-
-// Largest simulated batch: far beyond any real segment, small enough to stay quick.
-constexpr uint32_t kMaxSimulatedDevices = 65535;
 
 const char* const kCommands[] = {"adapters", "scan",  "antitheft", "send-logo", "send-config",
                                  "template", "sheet", "check",     "customize"};
@@ -19,90 +15,28 @@ bool IsApplyCommand(const std::string& command) {
            command == "customize";
 }
 
-template <typename T>
-bool ParseNumber(const std::string& text, T* value) {
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, *value);
-    return ec == std::errc() && ptr == end && !text.empty();
-}
-
 bool ParseCrop(const std::string& text, std::pair<double, double>* centre) {
     size_t comma = text.find(',');
     if (comma == std::string::npos) {
         return false;
     }
-    return ParseNumber(text.substr(0, comma), &centre->first) &&
-           ParseNumber(text.substr(comma + 1), &centre->second) && centre->first >= 0 &&
+    return ParseNumberText(text.substr(0, comma), &centre->first) &&
+           ParseNumberText(text.substr(comma + 1), &centre->second) && centre->first >= 0 &&
            centre->second >= 0;
 }
 
-struct option_rule {
-    const char* name;
-    bool takes_value;
-    // Commands the option belongs to ("" = any command).
-    const char* commands;
-    std::function<bool(cli_options*, const std::string&, std::string*)> apply;
-};
+using cli_rule = option_rule<cli_options>;
 
 bool SetText(std::string* field, const std::string& value) {
     *field = value;
     return true;
 }
 
-const std::vector<option_rule>& OptionRules() {
-    static const std::vector<option_rule> rules = {
-        {"--help", false, "",
-         [](cli_options* o, const std::string&, std::string*) { return o->help = true; }},
+// The commands' own options; the global ones are the front ends' shared table.
+const std::vector<cli_rule>& OptionRules() {
+    static const std::vector<cli_rule> rules = {
         {"--json", false, "scan antitheft send-logo send-config adapters template customize",
          [](cli_options* o, const std::string&, std::string*) { return o->json = true; }},
-        {"--simulate", true, "",
-         [](cli_options* o, const std::string& v, std::string* error) {
-             if (!ParseNumber(v, &o->simulate_count) || o->simulate_count == 0 ||
-                 o->simulate_count > kMaxSimulatedDevices) {
-                 *error = "--simulate needs a device count from 1 to " +
-                          std::to_string(kMaxSimulatedDevices) + ", not '" + v + "'";
-                 return false;
-             }
-             return o->simulate = true;
-         }},
-        {"--sim-seed", true, "",
-         [](cli_options* o, const std::string& v, std::string* error) {
-             if (!ParseNumber(v, &o->sim.seed)) {
-                 *error = "--sim-seed needs a whole number, not '" + v + "'";
-                 return false;
-             }
-             return true;
-         }},
-        {"--sim-loss", true, "",
-         [](cli_options* o, const std::string& v, std::string* error) {
-             if (!ParseNumber(v, &o->sim.loss) || o->sim.loss < 0 || o->sim.loss > 1) {
-                 *error = "--sim-loss needs a rate from 0 to 1, not '" + v + "'";
-                 return false;
-             }
-             return true;
-         }},
-        {"--sim-fail-config", false, "",
-         [](cli_options* o, const std::string&, std::string*) {
-             return o->sim.fail_config = true;
-         }},
-        {"--sim-fail-logo", false, "",
-         [](cli_options* o, const std::string&, std::string*) { return o->sim.fail_logo = true; }},
-        {"--sim-silent", false, "",
-         [](cli_options* o, const std::string&, std::string*) { return o->sim.silent = true; }},
-        {"--sim-lockcode", true, "",
-         [](cli_options* o, const std::string& v, std::string*) {
-             return SetText(&o->sim.lock_code, v);
-         }},
-        {"--adapter", true, "",
-         [](cli_options* o, const std::string& v, std::string* error) {
-             if (v.empty()) {
-                 *error = "--adapter needs an adapter name";
-                 return false;
-             }
-             return SetText(&o->adapter, v);
-         }},
-        {"--home", true, "",
-         [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->home, v); }},
         {"--config", true, "sheet check customize",
          [](cli_options* o, const std::string& v, std::string*) { return SetText(&o->config, v); }},
         {"--sheet", true, "check customize",
@@ -145,7 +79,7 @@ const std::vector<option_rule>& OptionRules() {
     return rules;
 }
 
-bool Belongs(const option_rule& rule, const std::string& command) {
+bool Belongs(const cli_rule& rule, const std::string& command) {
     std::string commands = std::string(" ") + rule.commands + " ";
     return std::string(rule.commands).empty() ||
            commands.find(" " + command + " ") != std::string::npos;
@@ -206,7 +140,7 @@ const char* CliUsageText() {
 
 bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
                      std::string* error) {
-    std::vector<std::pair<const option_rule*, std::string>> seen;
+    std::vector<std::pair<const cli_rule*, std::string>> seen;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h") {
@@ -214,23 +148,30 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
-            const option_rule* rule = nullptr;
-            for (const option_rule& candidate : OptionRules()) {
+            const cli_rule* rule = nullptr;
+            for (const cli_rule& candidate : OptionRules()) {
                 if (arg == candidate.name) {
                     rule = &candidate;
                 }
             }
-            if (rule == nullptr) {
+            const option_rule<run_options_stu>* shared = rule ? nullptr : FindRunOption(arg);
+            if (rule == nullptr && shared == nullptr) {
                 *error = "unknown option '" + arg + "'";
                 return false;
             }
             std::string value;
-            if (rule->takes_value) {
+            if (rule ? rule->takes_value : shared->takes_value) {
                 if (i + 1 >= args.size()) {
                     *error = arg + " needs a value";
                     return false;
                 }
                 value = args[++i];
+            }
+            if (shared != nullptr) {
+                if (!shared->apply(options, value, error)) {
+                    return false;
+                }
+                continue;
             }
             if (!rule->apply(options, value, error)) {
                 return false;
@@ -263,8 +204,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, cli_options* options,
             return false;
         }
     }
-    if (options->simulate && !options->adapter.empty()) {
-        *error = "--simulate and --adapter exclude each other";
+    if (std::string refused = CheckRunOptions(*options); !refused.empty()) {
+        *error = refused;
         return false;
     }
     if (options->command != "template" && !options->arguments.empty()) {

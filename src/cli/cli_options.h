@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/run_options.h"
+
 namespace plindar {
 
 enum CliExitCode {
@@ -14,23 +16,8 @@ enum CliExitCode {
     EXIT_BAD_USAGE = 2,  // bad input, or an adapter that cannot be opened
 };
 
-// Behaviour of the simulated devices (--simulate), for demonstrations and tests.
-struct cli_sim_options {
-    uint64_t seed = 1;
-    double loss = 0.0;  // both directions
-    bool fail_config = false;
-    bool fail_logo = false;
-    bool silent = false;
-    std::string lock_code;
-};
-
-struct cli_options {
-    bool help = false;
-    bool simulate = false;
-    uint32_t simulate_count = 0;
-    cli_sim_options sim;
-    std::string adapter;
-    std::string home;
+// The options every front end takes (run_options_stu), then the command's own.
+struct cli_options : run_options_stu {
     std::string command;
     std::vector<std::string> arguments;  // words after the command (template ...)
     bool json = false;

@@ -1,21 +1,20 @@
-// What one run of plindar-cli works with: the link, the engine's two singletons
-// and, with --simulate, the simulated segment and its devices.
+// What one run of plindar-cli works with: the engine's objects (link, the two
+// singletons and, with --simulate, the simulated segment) and the adapter in use.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "app/engine_run.h"
 #include "cli/cli_options.h"
 #include "protocol/ac_transmit_manage.h"
 #include "records/sql_management.h"
-#include "sim/simulated_network.h"
 
 namespace plindar {
 
 struct cli_session {
     cli_options options;
-    std::unique_ptr<CSimulatedNetwork> simulation;
-    std::shared_ptr<CLinkProvider> link;
+    CEngineRun engine;
     AcTransmitManage* manager = nullptr;
     CSqlManagement* store = nullptr;
     adapter_info_stu adapter{};

@@ -8,15 +8,14 @@
 
 #include "cli/cli_output.h"
 #include "cli/cli_session.h"
+#include "protocol/adapter_choice.h"
 #include "protocol/fixed_text.h"
-#include "protocol/scan_completion.h"
+#include "protocol/scan_run.h"
+#include "sim/simulated_network.h"
 
 namespace plindar {
 
 namespace {
-
-// The scan's pace: the device count is checked once a second.
-constexpr std::chrono::seconds kScanTick{1};
 
 std::string ProgramPath() {
     char path[4096];
@@ -61,48 +60,34 @@ void PrintDevicesJson(const std::vector<ap_info_stu>& devices, const std::string
 }  // namespace
 
 int PrepareAdapter(cli_session* session) {
-    AcTransmitManage& manager = *session->manager;
-    std::vector<adapter_info_stu> adapters;
-    manager.GetAdapterList(&adapters);
     std::string wanted = session->options.simulate ? kSimAdapterName : session->options.adapter;
-    const adapter_info_stu* chosen = nullptr;
-    for (const adapter_info_stu& adapter : adapters) {
-        if (ReadFixedText(adapter.adapter_name) == wanted) {
-            chosen = &adapter;
+    adapter_choice_stu choice = ChooseAdapter(*session->manager, wanted);
+    switch (choice.result) {
+        case AdapterChoiceResult::Ok:
             break;
-        }
-    }
-    if (chosen == nullptr) {
-        std::cerr << "plindar-cli: unknown adapter '" << TerminalSafe(wanted)
-                  << "': it is not a network adapter that is up. Run 'plindar-cli adapters' to "
-                     "list them, or bring it up with 'ip link set "
-                  << TerminalSafe(wanted) << " up'.\n";
-        return EXIT_BAD_USAGE;
-    }
-    session->adapter = *chosen;
-    session->adapter_text = FormatAdapterText(*chosen);
-    mac_address mac;
-    std::copy_n(chosen->hardware_address, kMacLength, mac.begin());
-    manager.SetAdapterMac(mac);
-    if (!manager.SelectPcapDevice(*chosen)) {
-        std::cerr << "plindar-cli: no capture device matches adapter '" << TerminalSafe(wanted)
-                  << "'. Is libpcap able to see it ('tcpdump -D' lists what it sees)?\n";
-        return EXIT_BAD_USAGE;
-    }
-    std::string device = manager.GetAdapterDeviceName();
-    LinkOpenError error = LinkOpenError::None;
-    std::string error_text;
-    if (session->link->Open(device, link_open_options{}, &error, &error_text) == nullptr) {
-        if (error == LinkOpenError::PermissionDenied) {
-            std::cerr << "plindar-cli: no permission to capture on '" << TerminalSafe(device)
+        case AdapterChoiceResult::UnknownAdapter:
+            std::cerr << "plindar-cli: unknown adapter '" << TerminalSafe(wanted)
+                      << "': it is not a network adapter that is up. Run 'plindar-cli adapters' to "
+                         "list them, or bring it up with 'ip link set "
+                      << TerminalSafe(wanted) << " up'.\n";
+            return EXIT_BAD_USAGE;
+        case AdapterChoiceResult::NoCaptureDevice:
+            std::cerr << "plindar-cli: no capture device matches adapter '" << TerminalSafe(wanted)
+                      << "'. Is libpcap able to see it ('tcpdump -D' lists what it sees)?\n";
+            return EXIT_BAD_USAGE;
+        case AdapterChoiceResult::PermissionDenied:
+            std::cerr << "plindar-cli: no permission to capture on '"
+                      << TerminalSafe(choice.device_name)
                       << "'. Run as root, or give the program the capture capability once:\n"
                       << "  sudo setcap cap_net_raw,cap_net_admin=eip " << ProgramPath() << "\n";
-        } else {
-            std::cerr << "plindar-cli: cannot open adapter '" << TerminalSafe(device)
-                      << "': " << TerminalSafe(error_text) << "\n";
-        }
-        return EXIT_BAD_USAGE;
+            return EXIT_BAD_USAGE;
+        case AdapterChoiceResult::OpenFailed:
+            std::cerr << "plindar-cli: cannot open adapter '" << TerminalSafe(choice.device_name)
+                      << "': " << TerminalSafe(choice.error_text) << "\n";
+            return EXIT_BAD_USAGE;
     }
+    session->adapter = choice.adapter;
+    session->adapter_text = choice.adapter_text;
     return EXIT_OK;
 }
 
@@ -133,33 +118,24 @@ int ScanForDevices(cli_session* session) {
     if (int prepared = PrepareAdapter(session); prepared != EXIT_OK) {
         return prepared;
     }
-    AcTransmitManage& manager = *session->manager;
-    CSqlManagement& store = *session->store;
-    if (!manager.Init()) {
+    CScanRun scan(*session->manager, *session->store);
+    if (!scan.Start()) {
         std::cerr << "plindar-cli: cannot listen on '" << TerminalSafe(session->adapter_text)
                   << "' (see Diagnostic.log in the program folder).\n";
         return EXIT_BAD_USAGE;
     }
-    manager.ClearDevices();
-    store.DeleteAllDevices();
-    manager.SendDiscover();
 
     const bool progress = isatty(STDERR_FILENO) != 0;
-    CScanCompletion completion;
     auto next_tick = std::chrono::steady_clock::now();
     for (;;) {
-        next_tick += kScanTick;
+        next_tick += CScanRun::kTickInterval;
         std::this_thread::sleep_until(next_tick);
-        int count = store.CountDevices();
+        scan_tick_stu tick = scan.Tick();
         if (progress) {
-            std::fprintf(stderr, "\rScanning for devices: %d found", count);
+            std::fprintf(stderr, "\rScanning for devices: %d found", tick.device_count);
         }
-        ScanStep step = completion.OnTick(count);
-        if (step == ScanStep::Done) {
+        if (tick.done) {
             break;
-        }
-        if (step == ScanStep::SendDiscover) {
-            manager.SendDiscover();
         }
     }
     if (progress) {
