@@ -55,13 +55,20 @@ public:
     explicit CDropListWnd(QObject* parent = nullptr);
     void Attach(QWidget* frame);
 
+signals:
+    // The open list closed, however it was closed (a click outside, Escape, a pick).
+    void Hidden();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ApplyFrameStyle();
+
     QWidget* frame_ = nullptr;
 };
 
+// Items carry text and an optional icon; `currentIndex()` is the selection.
 class CCustomComboBox : public QComboBox {
     Q_OBJECT
 

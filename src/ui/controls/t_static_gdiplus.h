@@ -76,7 +76,8 @@ public:
     QRect TextBlockRect() const;
 
 signals:
-    // Left button pressed and released over the label.
+    // Left button pressed and released over the label. Only a label with a receiver
+    // takes presses (and shows the pressed state); others pass them to the window.
     void clicked();
 
 protected:
