@@ -1,0 +1,58 @@
+// CTDialog: the base of every page and dialog: optional stretched background image
+// or fill colour, dragging by the background, and no closing on Enter or Escape.
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QPixmap>
+#include <QString>
+
+namespace plindar {
+
+// How a skinned dialog sits on the screen: a borderless window of its own (message
+// dialog, template dialogs) or a page embedded in the main window.
+enum class DialogKind {
+    kWindow,
+    kChildPage,
+};
+
+class CTDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CTDialog(QWidget* owner = nullptr, DialogKind kind = DialogKind::kWindow);
+
+    // Stretched over the whole dialog. An empty path does nothing; a file that does
+    // not load leaves no image, so the fill colour (if any) shows instead.
+    void SetBackgroundImage(const QString& path);
+    bool HasBackgroundImage() const { return !background_.isNull(); }
+
+    // The colour painted under the controls when there is no background image and
+    // the fill flag is set. Default white, fill off.
+    void SetFillColour(const QColor& colour);
+    void SetFill(bool fill);
+    QColor FillColour() const { return fill_colour_; }
+    bool Fill() const { return fill_; }
+
+    // With the flag set, pressing the left button on the background moves the window.
+    void SetDrag(bool drag) { drag_ = drag; }
+    bool Drag() const { return drag_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    // Enter and Escape never close or cancel a skinned dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPixmap background_;
+    QColor fill_colour_ = Qt::white;
+    bool fill_ = false;
+    bool drag_ = false;
+};
+
+// Cuts `window` to a rounded rectangle (8 x 8 corner ellipse) and keeps it cut when
+// the window is resized later.
+void ApplyRoundCorners(QWidget* window);
+
+}  // namespace plindar
