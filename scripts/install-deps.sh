@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev clang-format
     libpcap-dev libsqlite3-dev googletest
     libfreexl-dev libgsf-1-dev qt6-base-dev
+    qt6-wayland fonts-wqy-microhei
     python3-xlrd imagemagick
     iproute2 procps
 )
