@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QRegion>
 #include <QWindow>
 
@@ -31,7 +32,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == window_ && event->type() == QEvent::Resize) {
+        // A hidden window gets its resize events only when it shows.
+        if (watched == window_ &&
+            (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
             Cut();
         }
         return false;
@@ -67,6 +70,16 @@ void CTDialog::SetFillColour(const QColor& colour) {
 void CTDialog::SetFill(bool fill) {
     fill_ = fill;
     update();
+}
+
+void CTDialog::showEvent(QShowEvent* event) {
+    // A push button in a dialog presses itself on Enter when it is a default button,
+    // bypassing keyPressEvent below; skinned dialogs have none.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    QDialog::showEvent(event);
 }
 
 void CTDialog::paintEvent(QPaintEvent* event) {
@@ -111,10 +124,13 @@ void ApplyRoundCorners(QWidget* window) {
     if (window == nullptr) {
         return;
     }
-    if (auto* keeper =
-            window->findChild<RoundCornerKeeper*>(QString(), Qt::FindDirectChildrenOnly)) {
-        keeper->Cut();
-        return;
+    // The keeper has no meta-object of its own, so findChild could not tell it from
+    // any other child; RTTI can.
+    for (QObject* child : window->children()) {
+        if (auto* keeper = dynamic_cast<RoundCornerKeeper*>(child)) {
+            keeper->Cut();
+            return;
+        }
     }
     window->installEventFilter(new RoundCornerKeeper(window));
 }

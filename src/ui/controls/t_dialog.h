@@ -39,6 +39,7 @@ public:
     bool Drag() const { return drag_; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     // Enter and Escape never close or cancel a skinned dialog.
