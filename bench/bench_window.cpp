@@ -50,8 +50,10 @@ double CpuSeconds(pid_t pid) {
     unsigned long long utime = 0, stime = 0;
     // Fields after the name start at 3 (state); utime is 14 and stime 15.
     for (int index = 3; index <= 15 && fields >> field; ++index) {
-        if (index == 14) utime = std::stoull(field);
-        if (index == 15) stime = std::stoull(field);
+        if (index == 14)
+            utime = std::stoull(field);
+        if (index == 15)
+            stime = std::stoull(field);
     }
     return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }
@@ -79,7 +81,8 @@ run_figures RunOnce(const std::string& program, const std::string& home, int dev
     std::vector<std::string> args = {program, "--simulate", std::to_string(devices), "--home",
                                      home};
     std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
     const auto started = steady::now();
     pid_t pid = -1;
@@ -117,9 +120,12 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string name = argv[i];
         int value = std::atoi(argv[i + 1]);
-        if (name == "--runs") runs = value;
-        if (name == "--idle") idle = value;
-        if (name == "--devices") devices = value;
+        if (name == "--runs")
+            runs = value;
+        if (name == "--idle")
+            idle = value;
+        if (name == "--devices")
+            devices = value;
     }
     if (std::getenv("DISPLAY") == nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QProxyStyle>
 #include <QStringList>
 
 namespace plindar {
@@ -13,6 +14,21 @@ namespace {
 // Debian's fonts-wqy-microhei is what the set-up script installs.
 const char* const kCjkFaces[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC",    "Noto Sans SC",
                                  "Source Han Sans SC",  "Droid Sans Fallback", "AR PL UMing CN"};
+
+// Tooltips of the window come up after this long, shorter than Qt's default.
+constexpr int kToolTipDelayMs = 500;
+
+// The platform's own style, with the window's tooltip delay.
+class CToolTipDelayStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay) {
+            return kToolTipDelayMs;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 constexpr int kRedShift = 0;
 constexpr int kGreenShift = 8;
@@ -50,6 +66,7 @@ void InstallFontSubstitutes(const std::string& settings_face) {
 }
 
 CApplicationApp::CApplicationApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setStyle(new CToolTipDelayStyle);  // the application owns it
     InstallFontSubstitutes(kDefaultFaceName);
 }
 

@@ -46,15 +46,15 @@ int CApplicationApp::InitInstance(const run_options_stu& options) {
     // on Linux; Qt was started when this object was made.
     CSingleInstanceGuard guard;
     switch (guard.TryAcquire()) {
-    case InstanceLock::Acquired:
-        break;
-    case InstanceLock::Taken:
-        return 0;  // a copy runs already: end silently, leave it alone
-    case InstanceLock::Failed:
-        // Nothing to guard with; one copy more is better than none at all.
-        WRITE_DIAGNOSTIC(DIAGNOSTIC_ERROR, "single instance lock fail: %s",
-                         guard.ErrorText().c_str());
-        break;
+        case InstanceLock::Acquired:
+            break;
+        case InstanceLock::Taken:
+            return 0;  // a copy runs already: end silently, leave it alone
+        case InstanceLock::Failed:
+            // Nothing to guard with; one copy more is better than none at all.
+            WRITE_DIAGNOSTIC(DIAGNOSTIC_ERROR, "single instance lock fail: %s",
+                             guard.ErrorText().c_str());
+            break;
     }
 
     UseProgramFolder(options.home);
@@ -80,9 +80,8 @@ int CApplicationApp::InitInstance(const run_options_stu& options) {
         connect(window.get(), &QDialog::finished, this, &QCoreApplication::quit);
         window->show();
         // Once the first frame is up; start-up time is measured against this line.
-        QTimer::singleShot(0, window.get(), [] {
-            WRITE_DIAGNOSTIC(DIAGNOSTIC_INFO, "main window shown");
-        });
+        QTimer::singleShot(0, window.get(),
+                           [] { WRITE_DIAGNOSTIC(DIAGNOSTIC_INFO, "main window shown"); });
         result = exec();
         main_window = nullptr;
     }

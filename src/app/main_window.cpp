@@ -79,7 +79,8 @@ void Apply(ButtonShow show, QWidget* button) {
 
 }  // namespace
 
-CApplicationDlg::CApplicationDlg(TrayMode tray) : CTDialog(nullptr, DialogKind::kWindow) {
+CApplicationDlg::CApplicationDlg(TrayMode tray, page_factory_fn make_page)
+    : CTDialog(nullptr, DialogKind::kWindow) {
     // A top-level window of its own (taskbar entry, minimisable), drawn without
     // the window manager's frame.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -131,7 +132,7 @@ CApplicationDlg::CApplicationDlg(TrayMode tray) : CTDialog(nullptr, DialogKind::
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
 
-    CreatePages();
+    CreatePages(make_page);
     ShowPage(PAGE_ADAPTER);
 }
 
@@ -143,9 +144,9 @@ CApplicationDlg::~CApplicationDlg() {
     }
 }
 
-void CApplicationDlg::CreatePages() {
+void CApplicationDlg::CreatePages(const page_factory_fn& make_page) {
     for (size_t i = 0; i < kPagePlaces.size(); ++i) {
-        CPage* page = CreatePage(kPagePlaces[i].id, this);
+        CPage* page = make_page(kPagePlaces[i].id, this);
         page->move(kPagePlaces[i].top_left);
         page->hide();
         pages_[i] = page;

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <array>
+#include <functional>
 
 #include "ui/controls/t_dialog.h"
 #include "ui/page.h"
@@ -29,11 +30,16 @@ enum CloseButtonStyle {
     CLOSE_STYLE_ADAPTER = 2,  // on the adapter page's background
 };
 
+// Makes the page of an id as a hidden child of the window (CreatePage by default;
+// tests plug in pages of their own).
+using page_factory_fn = std::function<CPage*(PageId, QWidget*)>;
+
 class CApplicationDlg : public CTDialog, public CPageHost {
     Q_OBJECT
 
 public:
-    explicit CApplicationDlg(TrayMode tray = TrayMode::kDetect);
+    explicit CApplicationDlg(TrayMode tray = TrayMode::kDetect,
+                             page_factory_fn make_page = CreatePage);
     ~CApplicationDlg() override;
 
     void ShowPage(int page) override;
@@ -59,7 +65,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void CreatePages();
+    void CreatePages(const page_factory_fn& make_page);
     void AddTrayIcon();
     void RemoveTrayIcon();
     void OnMinimise();

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -129,6 +130,41 @@ TEST_F(MainWindowTest, ShowingAPageSetsItsBackgroundButtonsAndTheCurrentPage) {
     EXPECT_EQ(VisiblePages(window.get()), std::vector<int>{PAGE_ADAPTER});
 }
 
+// A page of the test's own with an edit box that wants the focus.
+class FocusPage : public CPage {
+public:
+    FocusPage(PageId id, QWidget* parent) : CPage(id, QSize(420, 426), parent) {
+        box = new QLineEdit(this);
+        box->setObjectName(QStringLiteral("lockCode"));
+    }
+    QWidget* InitialFocus() override { return box; }
+    QLineEdit* box;
+};
+
+TEST_F(MainWindowTest, APagePlugsInAndGetsTheFocusWhereItWantsItEachTimeItShows) {
+    FocusPage* plugged = nullptr;
+    auto window = std::make_unique<CApplicationDlg>(
+        TrayMode::kNoTray, [&plugged](PageId id, QWidget* parent) -> CPage* {
+            if (id == PAGE_ANTITHEFT) {
+                return plugged = new FocusPage(id, parent);
+            }
+            return CreatePage(id, parent);
+        });
+    ASSERT_TRUE(test::ShowActive(window.get()));
+    ASSERT_NE(plugged, nullptr);
+    EXPECT_EQ(window->Page(PAGE_ANTITHEFT), plugged);
+    EXPECT_EQ(plugged->pos(), QPoint(198, 57));
+    EXPECT_FALSE(plugged->isVisible());
+
+    for (int round = 0; round < 2; ++round) {
+        window->ShowPage(PAGE_ANTITHEFT);
+        EXPECT_TRUE(plugged->isVisible());
+        EXPECT_TRUE(plugged->box->hasFocus()) << "round " << round;
+        window->ShowPage(PAGE_DEVICES);
+        EXPECT_FALSE(plugged->isVisible());
+    }
+}
+
 TEST_F(MainWindowTest, TheCloseButtonAsksAndOnlyOkEndsTheProgram) {
     auto window = Open();
     window->ShowPage(PAGE_DEVICES);
@@ -233,8 +269,8 @@ TEST_F(MainWindowTest, TheAboutBoxOpensFromTheBackgroundsMenuAndItsButtonClosesI
 TEST_F(MainWindowTest, TitleButtonsAreFoundByTheirNames) {
     auto window = Open();
     window->ShowPage(PAGE_DEVICES);
-    for (auto [button, name] : {std::pair{window->MinimiseButton(), "Min"},
-                                std::pair{window->CloseButton(), "Close"}}) {
+    for (auto [button, name] :
+         {std::pair{window->MinimiseButton(), "Min"}, std::pair{window->CloseButton(), "Close"}}) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
         ASSERT_NE(accessible, nullptr);
         EXPECT_EQ(accessible->role(), QAccessible::Button);
