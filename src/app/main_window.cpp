@@ -86,6 +86,10 @@ CApplicationDlg::CApplicationDlg(TrayMode tray, page_factory_fn make_page)
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Plindar"));
+    // Pages made below reach the window through the application object.
+    if (CApplicationApp* app = CApplicationApp::GetApp()) {
+        app->main_window = this;
+    }
 
     if (QString about = QString::fromUtf8(kAboutItemText); !about.isEmpty()) {
         // A frameless window has no window menu here: the item goes into the

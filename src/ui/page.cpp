@@ -44,6 +44,28 @@ CEmptyPage::CEmptyPage(PageId id, QSize size, bool round_corners, QWidget* paren
     }
 }
 
+void PostPageMessage(CPageHost* host, int target, int message, QObject* sender) {
+    CPage* page = host != nullptr ? host->Page(target) : nullptr;
+    if (page == nullptr) {
+        return;
+    }
+    QPointer<CPage> receiver = page;
+    QPointer<QObject> from = sender;
+    QMetaObject::invokeMethod(
+        page,
+        [receiver, from, message] {
+            if (receiver != nullptr) {
+                receiver->OnPageMessage(message, from.data());
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+CPageHost* MainWindowHost() {
+    const CApplicationApp* app = CApplicationApp::GetApp();
+    return app != nullptr ? app->main_window : nullptr;
+}
+
 CPage* CreatePage(PageId id, QWidget* parent) {
     for (const page_shape_stu& shape : kPageShapes) {
         if (shape.id == id) {
