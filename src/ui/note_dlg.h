@@ -50,12 +50,13 @@ private:
     bool centred_ = false;
 };
 
-// Runs a message modally (a nested event loop: timers and other windows go on
-// working) and returns kNoteOk or kNoteCancel.
 enum class NoteButtons {
     kOkOnly,
     kOkCancel,
 };
+
+// Runs a message modally (a nested event loop: timers and other windows go on
+// working) and returns kNoteOk or kNoteCancel. Title and text come translated.
 int ShowNote(const QString& title, const QString& text, NoteButtons buttons,
              QWidget* owner = nullptr);
 

@@ -67,6 +67,11 @@ TEST_F(ComboBoxTest, StartsWithNothingSelectedAndAddingItemsKeepsIt) {
     combo_->AddItem("wlan0");
     EXPECT_EQ(combo_->GetSelection(), 1);
 
+    // Without a placeholder too, the first item added is not selected by itself.
+    CCustomComboBox bare(&window_);
+    bare.AddItem("eth0");
+    EXPECT_EQ(bare.GetSelection(), -1);
+
     for (int index : {-1, 3, -7}) {
         combo_->Select(1);
         combo_->Select(index);

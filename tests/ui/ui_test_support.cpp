@@ -1,6 +1,8 @@
 // Test images and rendering helpers of the widget tests.
 #include "ui/ui_test_support.h"
 
+#include <QCoreApplication>
+#include <QCursor>
 #include <QFile>
 #include <QTest>
 #include <QWidget>
@@ -27,6 +29,9 @@ constexpr uint8_t kImageSeparator = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 // Global colour table present, 1 bit of colour resolution, 2 entries.
 constexpr uint8_t kScreenFlags = 0x80;
+
+// Far outside every screen and window.
+constexpr QPoint kNowhere(-10000, -10000);
 
 void PutWord(QByteArray* out, int value) {
     out->append(static_cast<char>(value & 0xFF));
@@ -157,13 +162,15 @@ int CountNear(const QImage& image, const QRect& area, const QColor& colour, int 
 }
 
 bool ShowActive(QWidget* widget) {
+    // The pointer stays where an earlier test left it, maybe where a control of this
+    // window is about to appear: take it off every window first.
+    QCursor::setPos(kNowhere);
+    QCoreApplication::processEvents();
     widget->show();
     widget->activateWindow();
     if (!QTest::qWaitForWindowExposed(widget) || !QTest::qWaitForWindowActive(widget)) {
         return false;
     }
-    // The pointer stays where an earlier test left it, maybe over a control of this
-    // window; every test starts with it in the bottom-right corner.
     QTest::mouseMove(widget, QPoint(widget->width() - 1, widget->height() - 1));
     return true;
 }
