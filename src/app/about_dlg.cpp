@@ -38,11 +38,12 @@ CAboutDlg::CAboutDlg(QWidget* owner) : CTDialog(owner, DialogKind::kWindow) {
     SetFillColour(kBackground);
     SetFill(true);
     SetDrag(true);
+    SetFrameColour(QColor(215, 215, 215));
 
     // The caption shows inside the box, as the box has no title bar.
     auto* title = new CTStaticGdiplus(QStringLiteral("about Application"), this);
     title->setGeometry(kTitle);
-    title->SetFace(QString::fromUtf8(kDefaultFaceName));
+    title->SetFace(SkinFace());
     title->SetFont(kTextHeight, kWeightSemiBold);
     title->SetColour(kText);
     auto* line = new CColorLine(this);
@@ -56,7 +57,7 @@ CAboutDlg::CAboutDlg(QWidget* owner) : CTDialog(owner, DialogKind::kWindow) {
 
     version_ = new CTStaticGdiplus(QString::fromUtf8("Application，1.0 版"), this);
     version_->setGeometry(kVersion);
-    version_->SetFace(QString::fromUtf8(kDefaultFaceName));
+    version_->SetFace(SkinFace());
     version_->SetFont(kTextHeight, kWeightNormal);
     version_->SetColour(kText);
 
@@ -65,7 +66,7 @@ CAboutDlg::CAboutDlg(QWidget* owner) : CTDialog(owner, DialogKind::kWindow) {
     ok_->setGeometry(kOk);
     ok_->SetImages(SkinImagePath(SKIN_APPLY_BTN_NORMAL), SkinImagePath(SKIN_APPLY_BTN_OVER),
                    SkinImagePath(SKIN_APPLY_BTN_DOWN), SkinImagePath(SKIN_APPLY_BTN_DISABLE));
-    ok_->SetCaptionFont(QString::fromUtf8(kDefaultFaceName), kTextHeight, kWeightNormal);
+    ok_->SetCaptionFont(SkinFace(), kTextHeight, kWeightNormal);
     connect(ok_, &QAbstractButton::clicked, this, &QDialog::accept);
 
     TranslateDialog(this);

@@ -55,6 +55,8 @@ public:
     std::string program_folder;
     int current_page = PAGE_ADAPTER;
     std::string adapter_display_name;
+    // The adapter named on the command line (--adapter), chosen first when listed.
+    std::string preselected_adapter;
     AcTransmitManage* transmit_manager = nullptr;
     CSqlManagement* results_store = nullptr;
     // The main window as the pages see it; null until it exists.

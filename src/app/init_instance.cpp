@@ -13,14 +13,12 @@
 #include "records/language.h"
 #include "records/program_folder.h"
 #include "ui/note_dlg.h"
+#include "ui/translate_window.h"
 
 namespace plindar {
 
 namespace {
 
-QString Tr(const std::string& text) {
-    return QString::fromStdString(TranslateText(text));
-}
 
 // Engine messages may come from any thread; the note is shown on the UI thread.
 operator_message_fn NoteSink() {
@@ -33,7 +31,7 @@ operator_message_fn NoteSink() {
                 QWidget* owner = app != nullptr && app->main_window != nullptr
                                      ? dynamic_cast<QWidget*>(app->main_window)
                                      : nullptr;
-                ShowNote(Tr("Note"), message, NoteButtons::kOkOnly, owner);
+                ShowNote(TrText("Note"), message, NoteButtons::kOkOnly, owner);
             },
             Qt::QueuedConnection);
     };
@@ -64,11 +62,12 @@ int CApplicationApp::InitInstance(const run_options_stu& options) {
     CEngineRun engine;
     std::string error;
     if (!engine.Start(options, NoteSink(), NoteSink(), &error)) {
-        ShowNote(Tr("Note"),
-                 Tr("Cannot start the simulated devices.") + "\n" + QString::fromStdString(error),
+        ShowNote(TrText("Note"),
+                 TrText("Cannot start the simulated devices.") + "\n" + QString::fromStdString(error),
                  NoteButtons::kOkOnly, nullptr);
         return 1;
     }
+    preselected_adapter = options.adapter;
     transmit_manager = engine.Manager();
     results_store = engine.Store();
 

@@ -67,9 +67,6 @@ SkinImage CloseNormalImage(int style) {
 // The about item of the window menu; an empty text leaves the menu without it.
 constexpr char kAboutItemText[] = "关于 Application(&A)...";
 
-QString Tr(const char* text) {
-    return QString::fromStdString(TranslateText(text));
-}
 
 void Apply(ButtonShow show, QWidget* button) {
     if (show != ButtonShow::kUnchanged) {
@@ -118,8 +115,8 @@ CApplicationDlg::CApplicationDlg(TrayMode tray, page_factory_fn make_page)
     minimise_->setGeometry(kMinimiseButton);
     close_->setGeometry(kCloseButton);
 
-    minimise_->setToolTip(Tr("Min"));
-    close_->setToolTip(Tr("Close"));
+    minimise_->setToolTip(TrText("Min"));
+    close_->setToolTip(TrText("Close"));
 
     minimise_->SetImages(SkinImagePath(SKIN_BTN_MIN_NORMAL), SkinImagePath(SKIN_BTN_MIN_OVER),
                          SkinImagePath(SKIN_BTN_MIN_DOWN), SkinImagePath(SKIN_BTN_MIN_DOWN));
@@ -212,7 +209,7 @@ void CApplicationDlg::AddTrayIcon() {
         return;
     }
     tray_ = new QSystemTrayIcon(ProgramIcon(), this);
-    tray_->setToolTip(Tr("Plindar").left(127));
+    tray_->setToolTip(TrText("Plindar").left(127));
     tray_->setContextMenu(tray_menu_);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::DoubleClick) {
@@ -245,14 +242,14 @@ void CApplicationDlg::OnMinimise() {
 }
 
 void CApplicationDlg::OnClose() {
-    if (ShowNote(Tr("Confirm Exit"), Tr("Are you sure you want to exit Plindar?"),
+    if (ShowNote(TrText("Confirm Exit"), TrText("Are you sure you want to exit Plindar?"),
                  NoteButtons::kOkCancel, this) == kNoteOk) {
         done(QDialog::Accepted);
     }
 }
 
 void CApplicationDlg::OnTrayExit() {
-    if (ShowNote(Tr("Note"), Tr("Are you sure close program?"), NoteButtons::kOkCancel, this) ==
+    if (ShowNote(TrText("Note"), TrText("Are you sure close program?"), NoteButtons::kOkCancel, this) ==
         kNoteOk) {
         done(QDialog::Accepted);
     }

@@ -6,8 +6,8 @@
 
 namespace plindar {
 
-bool CScanRun::Start() {
-    if (!manager_.Init()) {
+bool CScanRun::Start(Listener listener) {
+    if (listener == Listener::kRestart && !manager_.Init()) {
         return false;
     }
     manager_.ClearDevices();

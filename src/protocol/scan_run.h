@@ -23,10 +23,15 @@ public:
 
     CScanRun(AcTransmitManage& manager, CSqlManagement& store) : manager_(manager), store_(store) {}
 
-    // (Re)starts the listener on the adapter in use, empties the device table and
-    // the results store and broadcasts the first discovery request. False when the
-    // listener could not start (the reason is in the diagnostic log).
-    bool Start();
+    enum class Listener {
+        kRestart,  // a new adapter choice: the listener starts over on it
+        kKeep,     // a rescan of the same segment: the running listener stays
+    };
+
+    // Starts the listener on the adapter in use (unless kept), empties the device
+    // table and the results store and broadcasts the first discovery request.
+    // False when the listener could not start (the reason is in the diagnostic log).
+    bool Start(Listener listener = Listener::kRestart);
 
     // One check of the number of devices found; asks again when devices keep
     // coming. After `done` the scan is over and Tick must not be called again.

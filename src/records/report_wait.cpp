@@ -8,13 +8,18 @@ namespace plindar {
 
 CReportWait::CReportWait(CSqlManagement& store, std::vector<std::string> macs,
                          clock::time_point started)
-    : store_(store), macs_(std::move(macs)), deadline_(started + kLongestWait) {}
+    : store_(store),
+      macs_(std::move(macs)),
+      results_(macs_.size(), RESULT_NOT_STARTED),
+      deadline_(started + kLongestWait) {}
 
 bool CReportWait::Tick(clock::time_point now) {
     bool settled = true;
-    for (const std::string& mac : macs_) {
+    for (size_t i = 0; i < macs_.size(); ++i) {
+        const std::string& mac = macs_[i];
         int result = store_.GetOverallResult(mac);
         store_.SetResult(mac, result);
+        results_[i] = result;
         settled = settled && (result == RESULT_SUCCESS || result == RESULT_FAILURE);
     }
     return settled || now >= deadline_;

@@ -27,10 +27,13 @@ public:
     bool Tick(clock::time_point now = clock::now());
 
     const std::vector<std::string>& Devices() const { return macs_; }
+    // Each device's overall result as the last Tick stored it, in device order.
+    const std::vector<int>& Results() const { return results_; }
 
 private:
     CSqlManagement& store_;
     std::vector<std::string> macs_;
+    std::vector<int> results_;
     clock::time_point deadline_;
 };
 

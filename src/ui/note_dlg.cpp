@@ -1,7 +1,9 @@
 // The operator message dialog and the one call that shows it.
 #include "ui/note_dlg.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <algorithm>
 #include <QPointer>
 #include <QScreen>
 #include <QShowEvent>
@@ -32,13 +34,14 @@ constexpr QRect kMessageRect(65, 49, 320, 60);
 constexpr QRect kBottomLineRect(0, 116, 420, 1);
 constexpr QRect kCancelRect(252, 128, 71, 27);
 constexpr QRect kOkRect(332, 128, 67, 27);
+const QColor kFrame(215, 215, 215);
 
 }  // namespace
 
 CNoteDlg::CNoteDlg(const QString& title, const QString& text, bool show_cancel, QWidget* owner)
     : CTDialog(owner, DialogKind::kWindow), show_cancel_(show_cancel) {
     setObjectName(QStringLiteral("note_dialog"));
-    const QString face = QString::fromUtf8(kDefaultFaceName);
+    const QString face = SkinFace();
 
     title_ = new CTStaticGdiplus(this);
     message_ = new CTStaticGdiplus(this);
@@ -82,10 +85,12 @@ CNoteDlg::CNoteDlg(const QString& title, const QString& text, bool show_cancel, 
     title_->SetText(title);
     message_->SetText(text);
     setWindowTitle(title);
+    GrowForText();
+    SetFrameColour(kFrame);
 
     const QString close_image = SkinImagePath(SKIN_BTN_CHILD_CLOSE2);
     close_->SetImages(close_image, close_image, close_image, close_image);
-    close_->setToolTip(QString::fromStdString(TranslateText("Close")));
+    close_->setToolTip(TrText("Close"));
     cancel_->SetImages(SkinImagePath(SKIN_CANCEL_BTN_NORMAL), SkinImagePath(SKIN_CANCEL_BTN_OVER),
                        SkinImagePath(SKIN_CANCEL_BTN_DOWN), SkinImagePath(SKIN_CANCEL_BTN_NORMAL));
     cancel_->SetCaptionFont(face, kTextHeight, kWeightNormal);
@@ -101,6 +106,23 @@ CNoteDlg::CNoteDlg(const QString& title, const QString& text, bool show_cancel, 
     connect(close_, &QAbstractButton::clicked, this, [this] { done(kNoteCancel); });
 
     ApplyRoundCorners(this);
+}
+
+void CNoteDlg::GrowForText() {
+    // A message longer than the box's few lines makes the box taller, so that no
+    // line of it is cut off; the buttons move down with it.
+    const QStringList lines =
+        BreakStaticText(message_->text(), message_->TextFont(), kMessageRect.width());
+    const int needed = lines.size() * QFontMetrics(message_->TextFont()).height();
+    const int extra = std::max(0, needed - kMessageRect.height());
+    if (extra == 0) {
+        return;
+    }
+    setFixedSize(kDialogSize + QSize(0, extra));
+    message_->setGeometry(kMessageRect.adjusted(0, 0, 0, extra));
+    bottom_line_->setGeometry(kBottomLineRect.translated(0, extra));
+    cancel_->setGeometry(kCancelRect.translated(0, extra));
+    ok_->setGeometry(kOkRect.translated(0, extra));
 }
 
 void CNoteDlg::reject() {

@@ -38,6 +38,7 @@ protected:
 
 private:
     void CentreOnOwner();
+    void GrowForText();
 
     CTStaticGdiplus* title_;
     CTStaticGdiplus* message_;

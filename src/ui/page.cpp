@@ -3,6 +3,9 @@
 
 #include <array>
 
+#include "ui/pages/adapter_page.h"
+#include "ui/pages/devices_page.h"
+
 namespace plindar {
 
 namespace {
@@ -67,6 +70,14 @@ CPageHost* MainWindowHost() {
 }
 
 CPage* CreatePage(PageId id, QWidget* parent) {
+    switch (id) {
+    case PAGE_ADAPTER:
+        return new CSelectAdapterDlg(parent);
+    case PAGE_DEVICES:
+        return new CDevicesControlDlg(parent);
+    default:
+        break;
+    }
     for (const page_shape_stu& shape : kPageShapes) {
         if (shape.id == id) {
             return new CEmptyPage(id, shape.size, shape.round_corners, parent);

@@ -119,6 +119,14 @@ void TranslateMenuOnce(QMenu* menu, QSet<QMenu*>* visited) {
 
 }  // namespace
 
+QString TrText(const char* english) {
+    return QString::fromStdString(TranslateText(english));
+}
+
+QString TrText(const std::string& english) {
+    return QString::fromStdString(TranslateText(english));
+}
+
 void TranslateDialog(QWidget* window) {
     if (window == nullptr || !TakeFirstVisit(window)) {
         return;

@@ -2,11 +2,18 @@
 // labels, buttons and combo items; never typed or system-set values.
 #pragma once
 
+#include <QString>
+#include <string>
+
 class QComboBox;
 class QMenu;
 class QWidget;
 
 namespace plindar {
+
+// TranslateText for the window: the translation of an English text as Qt's text.
+QString TrText(const char* english);
+QString TrText(const std::string& english);
 
 // Translates the window title and the texts of its controls, once per window: a
 // second call on the same window (or a control already translated with another

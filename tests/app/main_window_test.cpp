@@ -27,33 +27,8 @@ namespace {
 
 constexpr unsigned kChineseLcid = 2052;
 
-struct note_seen {
-    bool shown = false;
-    QString title;
-    QString text;
-    bool cancel_visible = false;
-};
-
-// Answers the next message box with a click on Ok or Cancel once it is up, and
-// records what it said.
-void AnswerNextNote(int answer, note_seen* seen) {
-    std::function<void()> poll;
-    auto attempt = std::make_shared<std::function<void()>>();
-    *attempt = [answer, seen, attempt] {
-        auto* note = qobject_cast<CNoteDlg*>(QApplication::activeModalWidget());
-        if (note == nullptr) {
-            QTimer::singleShot(10, *attempt);
-            return;
-        }
-        seen->shown = true;
-        seen->title = note->TitleLabel()->text();
-        seen->text = note->MessageLabel()->text();
-        seen->cancel_visible = note->CancelButton()->isVisible();
-        QTest::mouseClick(answer == kNoteOk ? note->OkButton() : note->CancelButton(),
-                          Qt::LeftButton);
-    };
-    QTimer::singleShot(0, *attempt);
-}
+using test::AnswerNextNote;
+using test::note_seen;
 
 class MainWindowTest : public ::testing::Test {
 protected:

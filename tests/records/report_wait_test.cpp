@@ -58,6 +58,7 @@ TEST_F(ReportWaitTest, GoesOnWhileADeviceIsUnderWayAndEndsWhenAllHaveSettled) {
     store_->SetAntiTheftStatus(kMacs[1], kTransmitFail);
     EXPECT_TRUE(wait.Tick(start + std::chrono::seconds(3)));
     EXPECT_EQ(StoredSuccessesAndFailures(), std::make_pair(1, 1));
+    EXPECT_EQ(wait.Results(), (std::vector<int>{RESULT_SUCCESS, RESULT_FAILURE}));
 }
 
 TEST_F(ReportWaitTest, EndsAtTheLongestWaitWithTheLatestResultsStored) {

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -188,6 +189,22 @@ TEST_F(NoteDlgTest, LookAndPlacement) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&alone));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((alone.geometry().center() - screen.center()).manhattanLength(), 2);
+}
+
+TEST_F(NoteDlgTest, AMessageLongerThanTheBoxMakesItTallerInsteadOfCuttingLines) {
+    const QString longer =
+        "No permission to capture on this adapter.\nRun Plindar as root, or give it the capture "
+        "capability once:\nsudo setcap cap_net_raw,cap_net_admin=eip /opt/plindar/plindar";
+    CNoteDlg dialog("Note", longer, true);
+    const QStringList lines = BreakStaticText(longer, dialog.MessageLabel()->TextFont(), 320);
+    const int needed = lines.size() * QFontMetrics(dialog.MessageLabel()->TextFont()).height();
+    ASSERT_GT(needed, 60) << "the text should not fit the short box";
+    EXPECT_GE(dialog.MessageLabel()->height(), needed);
+    const int extra = dialog.height() - 162;
+    EXPECT_EQ(extra, dialog.MessageLabel()->height() - 60);
+    EXPECT_EQ(dialog.OkButton()->geometry(), QRect(332, 128 + extra, 67, 27));
+    EXPECT_EQ(dialog.CancelButton()->geometry(), QRect(252, 128 + extra, 71, 27));
+    EXPECT_GE(dialog.height() - dialog.OkButton()->geometry().bottom(), 7);
 }
 
 }  // namespace

@@ -1,6 +1,16 @@
 // Test images and rendering helpers of the widget tests.
 #include "ui/ui_test_support.h"
 
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "ui/controls/t_button_picture.h"
+#include "ui/controls/t_static_gdiplus.h"
+#include "ui/note_dlg.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
@@ -173,6 +183,30 @@ bool ShowActive(QWidget* widget) {
     }
     QTest::mouseMove(widget, QPoint(widget->width() - 1, widget->height() - 1));
     return true;
+}
+
+}  // namespace plindar::test
+
+namespace plindar::test {
+
+void AnswerNextNote(int answer, note_seen* seen) {
+    auto attempt = std::make_shared<std::function<void()>>();
+    // Polls the modal stack: the box opens inside the call that the test makes
+    // right after this one.
+    *attempt = [answer, seen, attempt] {
+        auto* note = qobject_cast<CNoteDlg*>(QApplication::activeModalWidget());
+        if (note == nullptr) {
+            QTimer::singleShot(10, *attempt);
+            return;
+        }
+        seen->shown = true;
+        seen->title = note->TitleLabel()->text();
+        seen->text = note->MessageLabel()->text();
+        seen->cancel_visible = note->CancelButton()->isVisible();
+        QTest::mouseClick(answer == kNoteOk ? note->OkButton() : note->CancelButton(),
+                          Qt::LeftButton);
+    };
+    QTimer::singleShot(0, *attempt);
 }
 
 }  // namespace plindar::test

@@ -228,7 +228,7 @@ bool CDropListWnd::eventFilter(QObject* watched, QEvent* event) {
 }
 
 CCustomComboBox::CCustomComboBox(QWidget* parent) : QComboBox(parent) {
-    setFont(SkinFont(QString::fromUtf8(kDefaultFaceName), kComboTextHeight, kWeightDontCare));
+    setFont(SkinFont(SkinFace(), kComboTextHeight, kWeightDontCare));
     setView(new CDropListBoxWnd(this));
     setItemDelegate(new CDropListItemDelegate(this));
     setIconSize(QSize(kIconSize, kIconSize));

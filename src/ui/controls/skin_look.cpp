@@ -34,6 +34,10 @@ QPixmap LoadSkinImage(const QString& path) {
     return QPixmap(path);
 }
 
+QString SkinFace() {
+    return QString::fromUtf8(kDefaultFaceName);
+}
+
 QString SkinImagePath(SkinImage image) {
     const CApplicationApp* app = CApplicationApp::GetApp();
     return app == nullptr ? QString() : app->SkinPath(image);

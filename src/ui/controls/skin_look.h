@@ -16,6 +16,9 @@ constexpr int kWeightDontCare = 0;
 constexpr int kWeightNormal = 400;
 constexpr int kWeightSemiBold = 600;
 
+// The face every skinned control asks for (mapped to an installed CJK face).
+QString SkinFace();
+
 // `height` in pixels.
 QFont SkinFont(const QString& face, int height, int weight, bool italic = false,
                bool underline = false);

@@ -26,7 +26,7 @@ size_t StateIndex(ButtonState state) {
 
 CTButtonPicture::CTButtonPicture(QWidget* parent)
     : QAbstractButton(parent),
-      face_(QString::fromUtf8(kDefaultFaceName)),
+      face_(SkinFace()),
       caption_height_(kDefaultCaptionHeight) {
     setCursor(Qt::PointingHandCursor);
     // The parent shows through wherever the images are transparent.

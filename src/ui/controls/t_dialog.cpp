@@ -67,6 +67,11 @@ void CTDialog::SetFillColour(const QColor& colour) {
     update();
 }
 
+void CTDialog::SetFrameColour(const QColor& colour) {
+    frame_colour_ = colour;
+    update();
+}
+
 void CTDialog::SetFill(bool fill) {
     fill_ = fill;
     update();
@@ -89,6 +94,10 @@ void CTDialog::paintEvent(QPaintEvent* event) {
         painter.drawPixmap(rect(), background_);
     } else if (fill_) {
         painter.fillRect(rect(), fill_colour_);
+    }
+    if (frame_colour_.isValid()) {
+        painter.setPen(frame_colour_);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
     painter.end();
     QDialog::paintEvent(event);

@@ -34,6 +34,10 @@ public:
     QColor FillColour() const { return fill_colour_; }
     bool Fill() const { return fill_; }
 
+    // A one-pixel edge around the dialog, so a box that floats over a page of the
+    // same colour stands out even without a compositor's shadow. None by default.
+    void SetFrameColour(const QColor& colour);
+
     // With the flag set, pressing the left button on the background moves the window.
     void SetDrag(bool drag) { drag_ = drag; }
     bool Drag() const { return drag_; }
@@ -49,6 +53,7 @@ private:
     QPixmap background_;
     QColor fill_colour_ = Qt::white;
     bool fill_ = false;
+    QColor frame_colour_;
     bool drag_ = false;
 };
 

@@ -63,7 +63,7 @@ CTEditGdiplus::CTEditGdiplus(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
     setStyle(new AsteriskMaskStyle(this));
     setMouseTracking(true);
-    QFont font(QString::fromUtf8(kDefaultFaceName));
+    QFont font(SkinFace());
     font.setPointSizeF(kDefaultPoints);
     setFont(font);
     SetTextColour(text_colour_);
@@ -300,7 +300,7 @@ void ApplyEditStyle(CTEditGdiplus* edit) {
     }
     edit->SetTextColour(Qt::black);
     edit->SetBackgroundColour(Qt::white);
-    edit->SetTextFont(QString::fromUtf8(kDefaultFaceName), kEditStylePoints);
+    edit->SetTextFont(SkinFace(), kEditStylePoints);
     edit->SetBorderColours(kEditStyleBorder, kEditStyleActive, kEditStyleActive, Qt::black);
 }
 

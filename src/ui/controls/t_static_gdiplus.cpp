@@ -121,7 +121,7 @@ CTStaticGdiplus::CTStaticGdiplus(QWidget* parent) : CTStaticGdiplus(QString(), p
 CTStaticGdiplus::CTStaticGdiplus(const QString& text, QWidget* parent)
     : QLabel(text, parent),
       text_font_(
-          SkinFont(QString::fromUtf8(kDefaultFaceName), kDefaultTextHeight, kWeightDontCare)) {
+          SkinFont(SkinFace(), kDefaultTextHeight, kWeightDontCare)) {
     colours_.fill(kDefaultTextColour);
     QWidget::setFont(text_font_);
 }
@@ -131,7 +131,7 @@ void CTStaticGdiplus::SetText(const QString& text) {
 }
 
 void CTStaticGdiplus::SetFace(const QString& face) {
-    text_font_.setFamily(face.isEmpty() ? QString::fromUtf8(kDefaultFaceName) : face);
+    text_font_.setFamily(face.isEmpty() ? SkinFace() : face);
     QWidget::setFont(text_font_);
     update();
 }
