@@ -10,7 +10,9 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "ui/grid/grid_cell.h"
@@ -161,6 +163,8 @@ private:
     };
 
     CGridCell* MutableCell(int row, int column);
+    template <typename T>
+    bool SetCellValue(int row, int column, T CGridCell::*member, const T& value);
     CGridCell MakeCell() const;
     // Tops of the rows in content coordinates (fixed rows from 0, then the rest),
     // rebuilt lazily after heights or rows change.
@@ -190,6 +194,8 @@ private:
     int default_row_height_ = kGridDefaultRowHeight;
     mutable std::vector<int> row_tops_;
     mutable bool row_tops_dirty_ = true;
+    // Kept up to date on every change so that the scroll bars never walk the rows.
+    int total_height_ = 0;
 
     std::vector<QPixmap> images_;
     QColor grid_bk_colour_{255, 255, 255};
@@ -210,6 +216,10 @@ private:
     QPointer<QLineEdit> editor_;
     GridCellRef editor_cell_;
 
+    // Accessible cell interfaces handed out so far, by (row, column): registered
+    // with QAccessible, and dropped when rows come or go so that none outlives or
+    // misnames its cell.
+    std::map<std::pair<int, int>, unsigned> accessible_cells_;
     friend class CGridAccessible;
 };
 
