@@ -17,6 +17,7 @@
 #include "ui/controls/custom_combo_box.h"
 #include "ui/controls/t_button_picture.h"
 #include "ui/controls/t_picture.h"
+#include "ui/controls/t_static_gdiplus.h"
 #include "ui/note_dlg.h"
 #include "ui/page_test_engine.h"
 #include "ui/pages/devices_page.h"

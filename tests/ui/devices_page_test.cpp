@@ -249,7 +249,7 @@ TEST_F(DevicesPageTest, TheAdapterLabelCutsLongNamesAndTheTooltipKeepsThemWhole)
     };
     const name_case cases[] = {
         {"Twenty-three characters", "NIC:Twenty-three characters"},
-        {"Thirty characters, more or les", "NIC:Thirty characters, mor..."},
+        {"Thirty characters, more or les", "NIC:Thirty characters, more ..."},
         {"", "NIC:"},
     };
     for (const name_case& c : cases) {
@@ -262,7 +262,7 @@ TEST_F(DevicesPageTest, TheAdapterLabelCutsLongNamesAndTheTooltipKeepsThemWhole)
 }
 
 TEST_F(DevicesPageTest, AResultWithoutAnIconShowsNone) {
-    for (int result : {RESULT_NOT_STARTED, 7, -1}) {
+    for (int result : {int(RESULT_NOT_STARTED), 7, -1}) {
         page_->UpdateDeviceRow(MacOfRow(1), RESULT_SUCCESS);
         ASSERT_EQ(grid_->GetItemImage(1, kColumnStatus), kIconSuccess);
         page_->UpdateDeviceRow(MacOfRow(1), result);

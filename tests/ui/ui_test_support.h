@@ -7,10 +7,19 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <ostream>
 #include <string>
 #include <vector>
 
 class QWidget;
+
+// Qt texts in test messages and in GoogleTest's failure output.
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+    return out << text.toStdString();
+}
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace plindar::test {
 
@@ -40,6 +49,18 @@ bool Near(const QColor& a, const QColor& b, int tolerance = 8);
 
 // Number of pixels in `area` of `image` that are near `colour`.
 int CountNear(const QImage& image, const QRect& area, const QColor& colour, int tolerance = 8);
+
+// What the next message box said, and whether it came up at all.
+struct note_seen {
+    bool shown = false;
+    QString title;
+    QString text;
+    bool cancel_visible = false;
+};
+
+// Answers the next message box with a click on its Ok (answer 1) or Cancel button
+// once it is up, and records what it said in `seen`, which must outlive it.
+void AnswerNextNote(int answer, note_seen* seen);
 
 // Shows `widget`, waits until the platform has exposed and activated it, and puts
 // the pointer in its bottom-right corner.
