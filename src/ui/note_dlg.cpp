@@ -3,10 +3,10 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <algorithm>
 #include <QPointer>
 #include <QScreen>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "app/application_app.h"
 #include "records/translate_text.h"

@@ -14,6 +14,7 @@
 #include "protocol/fixed_text.h"
 #include "records/language.h"
 #include "sim/simulated_network.h"
+#include "support/wait_for.h"
 #include "ui/controls/custom_combo_box.h"
 #include "ui/controls/t_button_picture.h"
 #include "ui/controls/t_picture.h"
@@ -22,7 +23,6 @@
 #include "ui/page_test_engine.h"
 #include "ui/pages/devices_page.h"
 #include "ui/ui_test_support.h"
-#include "support/wait_for.h"
 
 namespace plindar {
 namespace {

@@ -194,6 +194,19 @@ TEST_F(ButtonPictureTest, CaptionIsPlacedByItsAlignmentCode) {
     }
 }
 
+TEST_F(ButtonPictureTest, ACaptionWiderThanTheButtonIsDrawnSmallerInsideIt) {
+    CTButtonPicture button;
+    button.setText(QStringLiteral("Device Customization"));
+    button.SetCaptionFont(QString(), 17, 400);
+    button.resize(400, 24);
+    const QRect roomy = button.CaptionRect();
+    button.resize(140, 24);
+    const QRect tight = button.CaptionRect();
+    EXPECT_LT(tight.width(), roomy.width());
+    EXPECT_GE(tight.left(), 0);
+    EXPECT_LE(tight.right(), 139);
+}
+
 TEST_F(ButtonPictureTest, CaptionNeverStartsAtNegativeCoordinates) {
     button_->resize(20, 8);
     button_->setText("A caption far wider than the button");

@@ -46,6 +46,34 @@ TEST(StaticTextBreakTest, BreaksAtLineFeedsAndBeforeTheCharacterThatRunsPastTheW
     }
 }
 
+TEST(FitFontTest, ShrinksUntilEveryLineFitsButNotBelowTheSmallestSize) {
+    const QFont font = SkinFont(QString(), 17, 0);
+    const QString text = QStringLiteral("Configuration successful:\nDevices");
+    const int natural = QFontMetrics(font).horizontalAdvance("Configuration successful:");
+    struct fit_case {
+        int width;
+        int height;
+        bool shrinks;
+    } const cases[] = {
+        {natural + 10, 0, false},
+        {natural * 3 / 4, 0, true},
+        {natural + 10, QFontMetrics(font).height(), true},  // two lines, room for one
+        {1, 0, true},
+    };
+    for (const fit_case& c : cases) {
+        const QFont fitted = FitFontToBox(font, text, c.width, c.height);
+        EXPECT_EQ(fitted.pixelSize() < 17, c.shrinks) << c.width << "x" << c.height;
+        EXPECT_GE(fitted.pixelSize(), kSmallestFittedPixels);
+        if (fitted.pixelSize() > kSmallestFittedPixels) {
+            const QFontMetrics metrics(fitted);
+            EXPECT_LE(metrics.horizontalAdvance("Configuration successful:"), c.width);
+            if (c.height > 0) {
+                EXPECT_LE(2 * metrics.height(), c.height);
+            }
+        }
+    }
+}
+
 TEST(StaticTextPlaceTest, AlignmentCodesPlaceTheBlock) {
     const QFont font = TestFont();
     const QRect area(0, 0, 200, 100);

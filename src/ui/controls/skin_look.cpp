@@ -1,6 +1,9 @@
 // Fonts, image loading and skin paths shared by the skinned controls.
 #include "ui/controls/skin_look.h"
 
+#include <QFontMetrics>
+#include <QStringList>
+
 #include <algorithm>
 
 #include "app/application_app.h"
@@ -32,6 +35,27 @@ QPixmap LoadSkinImage(const QString& path) {
         return QPixmap();
     }
     return QPixmap(path);
+}
+
+QFont FitFontToBox(QFont font, const QString& text, int width, int height) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    auto fits = [&](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        if (height > 0 && metrics.height() * lines.size() > height) {
+            return false;
+        }
+        for (const QString& line : lines) {
+            if (metrics.horizontalAdvance(line) > width) {
+                return false;
+            }
+        }
+        return true;
+    };
+    int pixels = font.pixelSize();
+    while (pixels > kSmallestFittedPixels && !fits(font)) {
+        font.setPixelSize(--pixels);
+    }
+    return font;
 }
 
 QString SkinFace() {

@@ -23,6 +23,15 @@ QString SkinFace();
 QFont SkinFont(const QString& face, int height, int weight, bool italic = false,
                bool underline = false);
 
+// Captions and labels are drawn no smaller than this when they are shrunk to fit.
+constexpr int kSmallestFittedPixels = 10;
+
+// `font` made smaller, one pixel at a time, until every line of `text` fits into
+// `width` (and, when `height` is above 0, all its lines into `height`), but never
+// below kSmallestFittedPixels. A text that fits keeps the font as it is. Layouts
+// drawn for one face's widths then stay legible in another face or language.
+QFont FitFontToBox(QFont font, const QString& text, int width, int height = 0);
+
 // The image, or a null pixmap for an empty path or a file that does not load.
 QPixmap LoadSkinImage(const QString& path);
 

@@ -25,9 +25,7 @@ size_t StateIndex(ButtonState state) {
 }  // namespace
 
 CTButtonPicture::CTButtonPicture(QWidget* parent)
-    : QAbstractButton(parent),
-      face_(SkinFace()),
-      caption_height_(kDefaultCaptionHeight) {
+    : QAbstractButton(parent), face_(SkinFace()), caption_height_(kDefaultCaptionHeight) {
     setCursor(Qt::PointingHandCursor);
     // The parent shows through wherever the images are transparent.
     setAttribute(Qt::WA_NoSystemBackground);
@@ -127,7 +125,9 @@ QColor CTButtonPicture::CaptionColour() const {
 
 QFont CTButtonPicture::CaptionFont() const {
     const bool underline = underline_on_hover_ && DrawState() == ButtonState::kHover;
-    return SkinFont(face_, caption_height_, caption_weight_, false, underline);
+    const QFont font = SkinFont(face_, caption_height_, caption_weight_, false, underline);
+    // A caption wider than the button is drawn smaller rather than cut off.
+    return FitFontToBox(font, text(), width() - 2 * (margin_ + kCaptionEdgeGap));
 }
 
 QRect CTButtonPicture::CaptionRect() const {

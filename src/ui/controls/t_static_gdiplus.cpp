@@ -119,9 +119,7 @@ QRect PlaceStaticBlock(const QStringList& lines, const QFont& font, const QRect&
 CTStaticGdiplus::CTStaticGdiplus(QWidget* parent) : CTStaticGdiplus(QString(), parent) {}
 
 CTStaticGdiplus::CTStaticGdiplus(const QString& text, QWidget* parent)
-    : QLabel(text, parent),
-      text_font_(
-          SkinFont(SkinFace(), kDefaultTextHeight, kWeightDontCare)) {
+    : QLabel(text, parent), text_font_(SkinFont(SkinFace(), kDefaultTextHeight, kWeightDontCare)) {
     colours_.fill(kDefaultTextColour);
     QWidget::setFont(text_font_);
 }
@@ -184,9 +182,18 @@ StaticState CTStaticGdiplus::State() const {
     return hovering_ ? StaticState::kHover : StaticState::kNormal;
 }
 
+void CTStaticGdiplus::SetShrinkToFit(bool shrink) {
+    shrink_to_fit_ = shrink;
+    update();
+}
+
+QFont CTStaticGdiplus::DrawFont() const {
+    return shrink_to_fit_ ? FitFontToBox(text_font_, text(), width(), height()) : text_font_;
+}
+
 QRect CTStaticGdiplus::TextBlockRect() const {
-    return PlaceStaticBlock(BreakStaticText(text(), text_font_, width()), text_font_, rect(),
-                            alignment_);
+    const QFont font = DrawFont();
+    return PlaceStaticBlock(BreakStaticText(text(), font, width()), font, rect(), alignment_);
 }
 
 void CTStaticGdiplus::paintEvent(QPaintEvent*) {
@@ -203,11 +210,12 @@ void CTStaticGdiplus::paintEvent(QPaintEvent*) {
     if (text().isEmpty()) {
         return;
     }
-    const QStringList lines = BreakStaticText(text(), text_font_, width());
-    const QRect block = PlaceStaticBlock(lines, text_font_, rect(), alignment_);
+    const QFont font = DrawFont();
+    const QStringList lines = BreakStaticText(text(), font, width());
+    const QRect block = PlaceStaticBlock(lines, font, rect(), alignment_);
     const placement_stu placement = PlacementOf(alignment_);
-    const QFontMetrics metrics(text_font_);
-    painter.setFont(text_font_);
+    const QFontMetrics metrics(font);
+    painter.setFont(font);
     painter.setPen(StateColour());
     int y = block.top();
     for (const QString& line : lines) {

@@ -74,6 +74,11 @@ public:
     StaticState State() const;
     // The block of text lines for the current size, font, text and alignment.
     QRect TextBlockRect() const;
+    // When set, a text that does not fit the label is drawn in a smaller font
+    // instead of breaking into lines that the label cuts off. Off by default.
+    void SetShrinkToFit(bool shrink);
+    // The font the text is drawn in now (the set font, or a smaller one).
+    QFont DrawFont() const;
 
 signals:
     // Left button pressed and released over the label. Only a label with a receiver
@@ -89,6 +94,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    bool shrink_to_fit_ = false;
     QFont text_font_;
     std::array<QColor, kStaticStateCount> colours_;
     std::array<QPixmap, kStaticStateCount> backgrounds_;

@@ -23,10 +23,12 @@ namespace {
 
 constexpr QSize kPageSize(324, 288);
 constexpr QRect kLogo(53, 16, 220, 48);
-constexpr QRect kTitle(73, 64, 178, 32);
+// Across the page (the text is centred), so a long translation fits on one line.
+constexpr QRect kTitle(16, 64, 292, 32);
 constexpr QRect kCombo(53, 120, 218, 24);
 constexpr QRect kScanButton(53, 182, 218, 24);
-constexpr QRect kBusy(221, 186, 16, 16);
+// At the right end of the scan button, clear of its caption in any face.
+constexpr QRect kBusy(249, 186, 16, 16);
 
 const QColor kTitleColour(128, 128, 128);
 constexpr int kTitleHeight = 20;
@@ -38,8 +40,6 @@ constexpr char kStartScanCaption[] = "Start Scan";
 constexpr char kScanningCaption[] = "Scanning for devices   ";
 
 constexpr char kCapabilityCommand[] = "sudo setcap cap_net_raw,cap_net_admin=eip ";
-
-
 
 }  // namespace
 
@@ -72,6 +72,7 @@ CSelectAdapterDlg::CSelectAdapterDlg(QWidget* parent) : CPage(PAGE_ADAPTER, kPag
     title_->SetFont(kTitleHeight, kTitleWeight);
     title_->SetColour(kTitleColour);
     title_->SetTextAlignment(kStaticCentre);
+    title_->SetShrinkToFit(true);
     combo_->SetArrowImages(SkinImagePath(SKIN_COMBOX_DOWN));
     scan_button_->SetImages(SkinImagePath(SKIN_SCAN_BTN_NORMAL), SkinImagePath(SKIN_SCAN_BTN_OVER),
                             SkinImagePath(SKIN_SCAN_BTN_DOWN),
@@ -141,8 +142,8 @@ void CSelectAdapterDlg::StartScan() {
     AcTransmitManage* manager = app != nullptr ? app->transmit_manager : nullptr;
     CSqlManagement* store = app != nullptr ? app->results_store : nullptr;
     if (combo_->GetSelection() < 0 || manager == nullptr || store == nullptr) {
-        ShowNote(TrText("Note"), TrText("Ensure the computer's NIC is enabled!"), NoteButtons::kOkOnly,
-                 nullptr);
+        ShowNote(TrText("Note"), TrText("Ensure the computer's NIC is enabled!"),
+                 NoteButtons::kOkOnly, nullptr);
         RefreshAdapterList();
         return;
     }
@@ -214,23 +215,25 @@ void CSelectAdapterDlg::EndScan() {
 void CSelectAdapterDlg::ReportUnusableAdapter(const adapter_choice_stu& choice) {
     QString text;
     switch (choice.result) {
-    case AdapterChoiceResult::PermissionDenied:
-        text = TrText("No permission to capture on this adapter.") + "\n" +
-               TrText("Run Plindar as root, or give it the capture capability once:") + "\n" +
-               QString::fromUtf8(kCapabilityCommand) +
-               QString::fromStdString(GetExecutableFolder()) + "plindar";
-        break;
-    case AdapterChoiceResult::UnknownAdapter:
-        text = TrText("The adapter is no longer available. Choose another one.");
-        RefreshAdapterList();
-        break;
-    case AdapterChoiceResult::NoCaptureDevice:
-        text = TrText("No capture device matches this adapter. Is it up and visible to libpcap?");
-        break;
-    case AdapterChoiceResult::OpenFailed:
-    case AdapterChoiceResult::Ok:
-        text = TrText("Cannot open the adapter:") + " " + QString::fromStdString(choice.error_text);
-        break;
+        case AdapterChoiceResult::PermissionDenied:
+            text = TrText("No permission to capture on this adapter.") + "\n" +
+                   TrText("Run Plindar as root, or give it the capture capability once:") + "\n" +
+                   QString::fromUtf8(kCapabilityCommand) +
+                   QString::fromStdString(GetExecutableFolder()) + "plindar";
+            break;
+        case AdapterChoiceResult::UnknownAdapter:
+            text = TrText("The adapter is no longer available. Choose another one.");
+            RefreshAdapterList();
+            break;
+        case AdapterChoiceResult::NoCaptureDevice:
+            text =
+                TrText("No capture device matches this adapter. Is it up and visible to libpcap?");
+            break;
+        case AdapterChoiceResult::OpenFailed:
+        case AdapterChoiceResult::Ok:
+            text = TrText("Cannot open the adapter:") + " " +
+                   QString::fromStdString(choice.error_text);
+            break;
     }
     ShowNote(TrText("Note"), text, NoteButtons::kOkOnly, this);
 }

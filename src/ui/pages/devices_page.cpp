@@ -1,6 +1,8 @@
 // The device list: grid, ticks, counters, rescans and the polling of apply runs.
 #include "ui/pages/devices_page.h"
 
+#include <QFontMetrics>
+#include <QStyle>
 #include <algorithm>
 
 #include "protocol/ac_transmit_manage.h"
@@ -28,17 +30,18 @@ constexpr QRect kScanButton(700, 24, 96, 24);
 constexpr QRect kBusy(773, 28, 16, 16);
 constexpr QRect kNicLabel(561, 56, 194, 18);
 constexpr QRect kChangeButton(749, 56, 48, 18);
+// The adapter label may grow to the left, up to here, when its text needs it.
+constexpr int kNicLabelLeftmost = 420;
+constexpr int kNicToChangeGap = 6;
+// The counter row: each piece at least as wide as its place, followed by the
+// next; wider when its text needs it, so no piece cuts its text off.
 constexpr int kCounterTop = 63;
 constexpr int kCounterHeight = 18;
-struct counter_place_stu {
-    int left;
-    int width;
-};
-constexpr counter_place_stu kSuccessCaption{26, 150};
-constexpr counter_place_stu kSuccessCount{176, 15};
-constexpr counter_place_stu kFailureCaption{191, 92};
-constexpr counter_place_stu kFailureCount{283, 15};
-constexpr counter_place_stu kDevicesCaption{298, 45};
+constexpr int kCounterLeft = 26;
+constexpr int kCounterMinWidths[] = {150, 15, 92, 15, 45};
+constexpr int kCounterGap = 4;  // between a piece's text and the next piece
+// Labels are this much taller than their row so descenders are not cut.
+constexpr int kLabelSlack = 3;
 
 // The grid: from (24, 96) to 16 pixels above the page's bottom.
 constexpr QPoint kGridTopLeft(24, 96);
@@ -69,10 +72,8 @@ constexpr int kStopAfterSeconds = static_cast<int>(CReportWait::kLongestWait.cou
 constexpr char kScanCaption[] = "Scan Devices";
 constexpr char kScanningCaption[] = "Scanning   ";
 
-constexpr SkinImage kIconFiles[] = {SKIN_UNSELECT, SKIN_SELECT,  SKIN_PART_SELECT,
-                                    SKIN_SUCCESS,  SKIN_ERROR,   SKIN_OPERATING};
-
-
+constexpr SkinImage kIconFiles[] = {SKIN_UNSELECT, SKIN_SELECT, SKIN_PART_SELECT,
+                                    SKIN_SUCCESS,  SKIN_ERROR,  SKIN_OPERATING};
 
 const app_settings_stu* Settings() {
     const CApplicationApp* app = CApplicationApp::GetApp();
@@ -108,8 +109,8 @@ CTStaticGdiplus* MakeLabel(QWidget* parent, const QString& text, QRect place, in
     return label;
 }
 
-QRect CounterRect(counter_place_stu place) {
-    return QRect(place.left, kCounterTop, place.width, kCounterHeight);
+QRect Taller(QRect place) {
+    return place.adjusted(0, -kLabelSlack, 0, kLabelSlack);
 }
 
 }  // namespace
@@ -133,17 +134,18 @@ CDevicesControlDlg::CDevicesControlDlg(QWidget* parent) : CPage(PAGE_DEVICES, kP
     busy_->setGeometry(kBusy);
     busy_->setAccessibleName(QStringLiteral("Scanning"));
 
-    nic_label_ = MakeLabel(this, QString(), kNicLabel, kNicLabelWeight);
+    nic_label_ = MakeLabel(this, QString(), Taller(kNicLabel), kNicLabelWeight);
     nic_label_->setObjectName(QStringLiteral("nicLabel"));
-    MakeLabel(this, QStringLiteral("Configuration successful: "), CounterRect(kSuccessCaption),
-              kWeightDontCare);
-    success_label_ =
-        MakeLabel(this, QStringLiteral("0"), CounterRect(kSuccessCount), kWeightDontCare);
-    MakeLabel(this, QStringLiteral("devices, Failed:"), CounterRect(kFailureCaption),
-              kWeightDontCare);
-    failure_label_ =
-        MakeLabel(this, QStringLiteral("0"), CounterRect(kFailureCount), kWeightDontCare);
-    MakeLabel(this, QStringLiteral("devices"), CounterRect(kDevicesCaption), kWeightDontCare);
+    nic_label_->SetTextAlignment(kStaticRightMiddle);
+    nic_label_->SetShrinkToFit(true);
+    const QRect counter(kCounterLeft, kCounterTop, 0, kCounterHeight);
+    counter_row_ = {
+        MakeLabel(this, QStringLiteral("Configuration successful: "), counter, kWeightDontCare),
+        success_label_ = MakeLabel(this, QStringLiteral("0"), counter, kWeightDontCare),
+        MakeLabel(this, QStringLiteral("devices, Failed:"), counter, kWeightDontCare),
+        failure_label_ = MakeLabel(this, QStringLiteral("0"), counter, kWeightDontCare),
+        MakeLabel(this, QStringLiteral("devices"), counter, kWeightDontCare),
+    };
     // Kept hidden: the ticked count lands here for whoever inspects the page.
     MakeLabel(this, QStringLiteral("Online devices count:"), QRect(), kWeightDontCare)->hide();
     online_count_ = MakeLabel(this, QStringLiteral("0"), QRect(), kWeightDontCare);
@@ -154,12 +156,12 @@ CDevicesControlDlg::CDevicesControlDlg(QWidget* parent) : CPage(PAGE_DEVICES, kP
     grid_->setAccessibleName(QStringLiteral("Devices"));
 
     TranslateDialog(this);
+    LayOutCounterRow();
 
     for (CTButtonPicture* button : {customize_, antitheft_, scan_button_}) {
-        button->SetImages(SkinImagePath(SKIN_PROTECTION_BTN_NORMAL),
-                          SkinImagePath(SKIN_PROTECTION_BTN_OVER),
-                          SkinImagePath(SKIN_PROTECTION_BTN_DOWN),
-                          SkinImagePath(SKIN_PROTECTION_BTN_DISABLE));
+        button->SetImages(
+            SkinImagePath(SKIN_PROTECTION_BTN_NORMAL), SkinImagePath(SKIN_PROTECTION_BTN_OVER),
+            SkinImagePath(SKIN_PROTECTION_BTN_DOWN), SkinImagePath(SKIN_PROTECTION_BTN_DISABLE));
         button->SetCaptionFont(SkinFace(), kButtonTextHeight, kWeightNormal);
         button->SetCaptionColours(Qt::white, Qt::white, Qt::white);
         button->SetCaptionAlignment(kCaptionCentre);
@@ -186,8 +188,16 @@ CDevicesControlDlg::CDevicesControlDlg(QWidget* parent) : CPage(PAGE_DEVICES, kP
         icons.push_back(LoadSkinImage(SkinImagePath(file)));
     }
     grid_->SetImageList(std::move(icons));
-    grid_->setGeometry(QRect(kGridTopLeft, QPoint(kPageSize.width() - kGridTopLeft.x(),
-                                                  kPageSize.height() - kGridBottomMargin - 1)));
+    // As wide as its columns and a vertical scroll bar: nothing to scroll sideways.
+    int columns_width = 0;
+    for (int width : kColumnWidths) {
+        columns_width += width;
+    }
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int grid_width = columns_width + 2 * grid_->frameWidth() +
+                           grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_);
+    grid_->setGeometry(kGridTopLeft.x(), kGridTopLeft.y(), grid_width,
+                       kPageSize.height() - kGridBottomMargin - kGridTopLeft.y());
     grid_->SetEditable(false);
     grid_->SetColumnCount(kDeviceGridColumns);
     grid_->SetDefaultRowHeight(kGridRowHeight);
@@ -227,6 +237,18 @@ CDevicesControlDlg::CDevicesControlDlg(QWidget* parent) : CPage(PAGE_DEVICES, kP
 
 CDevicesControlDlg::~CDevicesControlDlg() = default;
 
+void CDevicesControlDlg::LayOutCounterRow() {
+    int left = kCounterLeft;
+    for (size_t i = 0; i < counter_row_.size(); ++i) {
+        CTStaticGdiplus* label = counter_row_[i];
+        const int needed =
+            QFontMetrics(label->TextFont()).horizontalAdvance(label->text()) + kCounterGap;
+        const int width = std::max(kCounterMinWidths[i], needed);
+        label->setGeometry(Taller(QRect(left, kCounterTop, width, kCounterHeight)));
+        left += width;
+    }
+}
+
 void CDevicesControlDlg::UpdateNicLabel() {
     const CApplicationApp* app = CApplicationApp::GetApp();
     const QString name =
@@ -235,6 +257,12 @@ void CDevicesControlDlg::UpdateNicLabel() {
         name.size() >= kNicNameShown ? name.left(kNicNameShown) + QStringLiteral("...") : name;
     nic_label_->SetText(QStringLiteral("NIC:") + shown);
     nic_label_->setToolTip(name);
+    // Right-aligned against "Change", growing to the left as far as it needs.
+    const int needed =
+        QFontMetrics(nic_label_->TextFont()).horizontalAdvance(nic_label_->text()) + 1;
+    const int right = kChangeButton.left() - kNicToChangeGap;
+    const int left = std::clamp(right - needed, kNicLabelLeftmost, kNicLabel.left());
+    nic_label_->setGeometry(Taller(QRect(left, kNicLabel.top(), right - left, kNicLabel.height())));
 }
 
 void CDevicesControlDlg::RefreshDevices(bool refill, bool ascending, int column,
@@ -255,18 +283,19 @@ void CDevicesControlDlg::RefreshDevices(bool refill, bool ascending, int column,
     failure_count_ = failures;
     success_label_->SetText(QString::number(successes));
     failure_label_->SetText(QString::number(failures));
+    LayOutCounterRow();
 }
 
 int CDevicesControlDlg::StatusIcon(int result) const {
     switch (result) {
-    case RESULT_SUCCESS:
-        return kIconSuccess;
-    case RESULT_FAILURE:
-        return kIconError;
-    case RESULT_UNDER_WAY:
-        return kIconOperating;
-    default:
-        return kIconNone;  // not started, or a value the store should not hold
+        case RESULT_SUCCESS:
+            return kIconSuccess;
+        case RESULT_FAILURE:
+            return kIconError;
+        case RESULT_UNDER_WAY:
+            return kIconOperating;
+        default:
+            return kIconNone;  // not started, or a value the store should not hold
     }
 }
 
@@ -406,8 +435,7 @@ void CDevicesControlDlg::OnScanTimer() {
 }
 
 void CDevicesControlDlg::OnPageMessage(int message, QObject* sender) {
-    if ((message != WM_ANTITHEFT_STARTED && message != WM_CUSTOMIZE_STARTED) ||
-        sender == nullptr) {
+    if ((message != WM_ANTITHEFT_STARTED && message != WM_CUSTOMIZE_STARTED) || sender == nullptr) {
         return;
     }
     grid_->SetRedraw(false);
@@ -464,8 +492,8 @@ void CDevicesControlDlg::ClearAllTicks() {
 }
 
 void CDevicesControlDlg::OnStopTimer() {
-    poll_elapsed_ += static_cast<int>(
-        std::chrono::duration_cast<std::chrono::seconds>(kStopPeriod).count());
+    poll_elapsed_ +=
+        static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(kStopPeriod).count());
     if (poll_elapsed_ < kStopAfterSeconds &&
         success_count_ + failure_count_ != static_cast<int>(selected_.size())) {
         return;

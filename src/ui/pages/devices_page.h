@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -108,6 +109,8 @@ private:
     void SetHeaderTick(int state);
     void ClearAllTicks();
     int StatusIcon(int result) const;
+    // Places the counter row's pieces one after the other by their texts.
+    void LayOutCounterRow();
 
     CGridCtrl* grid_ = nullptr;
     CTButtonPicture* customize_ = nullptr;
@@ -119,6 +122,7 @@ private:
     CTStaticGdiplus* success_label_ = nullptr;
     CTStaticGdiplus* failure_label_ = nullptr;
     CTStaticGdiplus* online_count_ = nullptr;
+    std::array<CTStaticGdiplus*, 5> counter_row_{};
 
     // Entry 0 is the header (HeaderTick), entry r data row r (1 ticked, 0 not);
     // as long as the grid has rows, whatever their number.
