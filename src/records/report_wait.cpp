@@ -14,12 +14,9 @@ CReportWait::CReportWait(CSqlManagement& store, std::vector<std::string> macs,
       deadline_(started + kLongestWait) {}
 
 bool CReportWait::Tick(clock::time_point now) {
+    store_.FoldResults(macs_, &results_);
     bool settled = true;
-    for (size_t i = 0; i < macs_.size(); ++i) {
-        const std::string& mac = macs_[i];
-        int result = store_.GetOverallResult(mac);
-        store_.SetResult(mac, result);
-        results_[i] = result;
+    for (int result : results_) {
         settled = settled && (result == RESULT_SUCCESS || result == RESULT_FAILURE);
     }
     return settled || now >= deadline_;

@@ -52,6 +52,9 @@ public:
     bool GetDeviceByMac(const std::string& mac, ap_info_stu* device);
     bool SetResult(const std::string& mac, int result);
     int GetOverallResult(const std::string& mac);
+    // GetOverallResult and SetResult for every MAC in one go (one transaction);
+    // `results` gets each device's result in order. False when any step failed.
+    bool FoldResults(const std::vector<std::string>& macs, std::vector<int>* results);
     bool ResetAllStatuses();
     bool DeleteAllDevices();
 

@@ -500,6 +500,29 @@ TEST_F(StoreTest, OverallResultAndSetResultFollowTheRow) {
     EXPECT_EQ(Raw().at(0).result, "-1");
 }
 
+TEST_F(StoreTest, FoldingABatchStoresWhatEachDeviceOnItsOwnWouldGet) {
+    const std::string macs[] = {"00:00:00:00:00:01", "00:00:00:00:00:02", "00:00:00:00:00:03"};
+    for (const std::string& mac : macs) {
+        ASSERT_TRUE(store_.InsertDevice(MakeDevice(mac)));
+    }
+    ASSERT_TRUE(store_.SetAntiTheftStatus(macs[0], STATUS_OPERATE_SUCCESS));
+    ASSERT_TRUE(store_.SetParaStatus(macs[1], STATUS_OPERATE_FAIL));
+    // An unknown MAC folds to "not started" and changes no row.
+    std::vector<int> results;
+    EXPECT_TRUE(store_.FoldResults({macs[0], macs[1], "00:00:00:00:00:09", macs[2]}, &results));
+    EXPECT_EQ(results, (std::vector<int>{RESULT_SUCCESS, RESULT_FAILURE, RESULT_NOT_STARTED,
+                                         RESULT_NOT_STARTED}));
+    const auto rows = Raw();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].result, "0");
+    EXPECT_EQ(rows[1].result, "1");
+    EXPECT_EQ(rows[2].result, "3");
+    for (const std::string& mac : macs) {
+        EXPECT_EQ(store_.GetOverallResult(mac),
+                  results[&mac - macs == 2 ? 3 : static_cast<size_t>(&mac - macs)]);
+    }
+}
+
 TEST_F(StoreTest, ResetAllStatusesClearsEveryRow) {
     const std::string macs[] = {"00:00:00:00:00:01", "00:00:00:00:00:02"};
     for (const std::string& mac : macs) {
@@ -704,6 +727,9 @@ TEST(StoreLifetimeTest, UnopenableDatabaseReportsOnceAndMakesEveryOperationNeutr
     EXPECT_FALSE(store.GetDeviceByMac("", &device));
     EXPECT_FALSE(store.SetResult("00:00:00:00:00:01", RESULT_SUCCESS));
     EXPECT_EQ(store.GetOverallResult("00:00:00:00:00:01"), RESULT_NOT_STARTED);
+    std::vector<int> folded;
+    EXPECT_FALSE(store.FoldResults({"00:00:00:00:00:01"}, &folded));
+    EXPECT_EQ(folded, std::vector<int>{RESULT_NOT_STARTED});
     EXPECT_FALSE(store.ResetAllStatuses());
     EXPECT_FALSE(store.DeleteAllDevices());
     EXPECT_FALSE(store.SetParaStatus("00:00:00:00:00:01", STATUS_OPERATING));
