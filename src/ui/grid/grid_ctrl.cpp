@@ -448,7 +448,8 @@ void CGridCtrl::ShapeChanged() {
 }
 
 void CGridCtrl::RepaintRect(const QRect& rect) {
-    if (rect.isEmpty()) {
+    // Most rows of a long list are scrolled away; they cost a comparison, no more.
+    if (rect.isEmpty() || !rect.intersects(viewport()->rect())) {
         return;
     }
     if (!redraw_) {
