@@ -98,7 +98,7 @@ bool CGridCtrl::SetRowCount(int rows) {
     if (rows < fixed_rows_) {
         return false;
     }
-    CloseEditor(false);
+    CloseEditor(EditorEnd::kDiscard);
     while (GetRowCount() > rows) {
         DeleteRow(GetRowCount() - 1);
     }
@@ -135,7 +135,7 @@ bool CGridCtrl::SetColumnCount(int columns) {
     if (columns < 0) {
         return false;
     }
-    CloseEditor(false);
+    CloseEditor(EditorEnd::kDiscard);
     column_widths_.resize(static_cast<size_t>(columns), kGridDefaultColumnWidth);
     for (Row& row : rows_) {
         row.cells.resize(static_cast<size_t>(columns), MakeCell());
@@ -195,7 +195,7 @@ int CGridCtrl::InsertRow(const QString& first_text, int before) {
     if (before < fixed_rows_ || before > GetRowCount()) {
         return -1;
     }
-    CloseEditor(false);
+    CloseEditor(EditorEnd::kDiscard);
     Row row;
     row.height = default_row_height_;
     row.cells.assign(column_widths_.size(), MakeCell());
@@ -217,7 +217,7 @@ bool CGridCtrl::DeleteRow(int row) {
     if (row < 0 || row >= GetRowCount()) {
         return false;
     }
-    CloseEditor(false);
+    CloseEditor(EditorEnd::kDiscard);
     total_height_ -= rows_[static_cast<size_t>(row)].height;
     rows_.erase(rows_.begin() + row);
     if (row < fixed_rows_) {
@@ -235,7 +235,7 @@ bool CGridCtrl::DeleteRow(int row) {
 }
 
 void CGridCtrl::DeleteNonFixedRows() {
-    CloseEditor(false);
+    CloseEditor(EditorEnd::kDiscard);
     for (size_t r = static_cast<size_t>(fixed_rows_); r < rows_.size(); ++r) {
         total_height_ -= rows_[r].height;
     }
@@ -381,7 +381,7 @@ bool CGridCtrl::SetGridLines(int mode) {
 void CGridCtrl::SetEditable(bool editable) {
     editable_ = editable;
     if (!editable_) {
-        CloseEditor(false);
+        CloseEditor(EditorEnd::kDiscard);
     }
 }
 
@@ -448,7 +448,8 @@ void CGridCtrl::ShapeChanged() {
 }
 
 void CGridCtrl::RepaintRect(const QRect& rect) {
-    if (rect.isEmpty()) {
+    // Most rows of a long list are scrolled away; they cost a comparison, no more.
+    if (rect.isEmpty() || !rect.intersects(viewport()->rect())) {
         return;
     }
     if (!redraw_) {
@@ -475,7 +476,7 @@ void CGridCtrl::scrollContentsBy(int dx, int dy) {
     (void)dx;
     (void)dy;
     // An editor left where its cell was would sit over another row.
-    CloseEditor(true);
+    CloseEditor(EditorEnd::kCommit);
     if (redraw_) {
         viewport()->update();
     } else {
@@ -761,7 +762,8 @@ void CGridCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     const GridCellRef cell = CellAt(event->position().toPoint());
     if (cell.IsValid() && cell.row >= fixed_rows_) {
         focus_cell_ = cell;
-        OpenEditor(cell.row, cell.column, GetItemText(cell.row, cell.column), true);
+        OpenEditor(cell.row, cell.column, GetItemText(cell.row, cell.column),
+                   EditorText::kSelected);
     }
 }
 
@@ -770,13 +772,13 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
         editable_ && IsValid(focus_cell_.row, focus_cell_.column) && focus_cell_.row >= fixed_rows_;
     if (can_edit && event->key() == Qt::Key_F2) {
         OpenEditor(focus_cell_.row, focus_cell_.column,
-                   GetItemText(focus_cell_.row, focus_cell_.column), true);
+                   GetItemText(focus_cell_.row, focus_cell_.column), EditorText::kSelected);
         return;
     }
     const QString typed = event->text();
     if (can_edit && !typed.isEmpty() && typed.front().isPrint() &&
         (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
-        OpenEditor(focus_cell_.row, focus_cell_.column, typed, false);
+        OpenEditor(focus_cell_.row, focus_cell_.column, typed, EditorText::kCaretAtEnd);
         return;
     }
     // Page and arrow keys scroll, as the base class does for its scroll bars.
@@ -785,27 +787,27 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
 
 // ---- in-place editor ----
 
-void CGridCtrl::OpenEditor(int row, int column, const QString& seed, bool select_all) {
-    CloseEditor(true);
+void CGridCtrl::OpenEditor(int row, int column, const QString& seed, EditorText start) {
+    CloseEditor(EditorEnd::kCommit);
     EnsureRowVisible(row);
     auto* editor = new QLineEdit(viewport());
     editor->setObjectName(QStringLiteral("grid_cell_editor"));
     editor->setFrame(false);
     editor->setFont(GetItemFont(row, column));
     editor->setText(seed);
-    if (select_all) {
+    if (start == EditorText::kSelected) {
         editor->selectAll();
     }
     editor->setGeometry(CellRect(row, column));
     editor->installEventFilter(this);
-    connect(editor, &QLineEdit::editingFinished, this, [this] { CloseEditor(true); });
+    connect(editor, &QLineEdit::editingFinished, this, [this] { CloseEditor(EditorEnd::kCommit); });
     editor_ = editor;
     editor_cell_ = {row, column};
     editor->show();
     editor->setFocus(Qt::OtherFocusReason);
 }
 
-void CGridCtrl::CloseEditor(bool commit) {
+void CGridCtrl::CloseEditor(EditorEnd end) {
     if (editor_ == nullptr) {
         return;
     }
@@ -819,7 +821,8 @@ void CGridCtrl::CloseEditor(bool commit) {
     const QString text = editor->text();
     editor->hide();
     editor->deleteLater();
-    if (commit && IsValid(cell.row, cell.column) && text != GetItemText(cell.row, cell.column)) {
+    if (end == EditorEnd::kCommit && IsValid(cell.row, cell.column) &&
+        text != GetItemText(cell.row, cell.column)) {
         SetItemText(cell.row, cell.column, text);
         emit CellEdited(cell.row, cell.column);
     }
@@ -829,7 +832,7 @@ void CGridCtrl::CloseEditor(bool commit) {
 bool CGridCtrl::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        CloseEditor(false);
+        CloseEditor(EditorEnd::kDiscard);
         return true;
     }
     return QAbstractScrollArea::eventFilter(watched, event);

@@ -184,8 +184,12 @@ private:
     void UpdateHover(const QPoint& viewport_point);
     void PaintCell(class QPainter& painter, int row, int column, const QRect& rect);
 
-    void OpenEditor(int row, int column, const QString& seed, bool select_all);
-    void CloseEditor(bool commit);
+    // An editor opened by a double click or F2 has the old text selected, so typing
+    // replaces it; one opened by typing starts with the typed text.
+    enum class EditorText { kSelected, kCaretAtEnd };
+    enum class EditorEnd { kCommit, kDiscard };
+    void OpenEditor(int row, int column, const QString& seed, EditorText start);
+    void CloseEditor(EditorEnd end);
     void ForgetAccessibleCells();
 
     std::vector<Row> rows_;
