@@ -33,12 +33,13 @@ constexpr QRect kChangeButton(749, 56, 48, 18);
 // The adapter label may grow to the left, up to here, when its text needs it.
 constexpr int kNicLabelLeftmost = 420;
 constexpr int kNicToChangeGap = 6;
-// The counter row: each piece at least as wide as its place, followed by the
-// next; wider when its text needs it, so no piece cuts its text off.
+// The counter row: each piece as wide as its text and followed by the next, so
+// the row reads as one sentence in any language; the counts keep room for a few
+// digits so the row does not jump while they grow.
 constexpr int kCounterTop = 63;
 constexpr int kCounterHeight = 18;
 constexpr int kCounterLeft = 26;
-constexpr int kCounterMinWidths[] = {150, 15, 92, 15, 45};
+constexpr int kCounterMinWidths[] = {0, 15, 0, 15, 0};
 constexpr int kCounterGap = 4;  // between a piece's text and the next piece
 // Labels are this much taller than their row so descenders are not cut.
 constexpr int kLabelSlack = 3;
