@@ -190,23 +190,25 @@ bool ShowActive(QWidget* widget) {
 namespace plindar::test {
 
 void AnswerNextNote(int answer, note_seen* seen) {
-    auto attempt = std::make_shared<std::function<void()>>();
     // Polls the modal stack: the box opens inside the call that the test makes
-    // right after this one.
-    *attempt = [answer, seen, attempt] {
+    // right after this one. The timer goes away with the answer.
+    auto* poll = new QTimer(QCoreApplication::instance());
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [answer, seen, poll] {
         auto* note = qobject_cast<CNoteDlg*>(QApplication::activeModalWidget());
         if (note == nullptr) {
-            QTimer::singleShot(10, *attempt);
             return;
         }
+        poll->stop();
+        poll->deleteLater();
         seen->shown = true;
         seen->title = note->TitleLabel()->text();
         seen->text = note->MessageLabel()->text();
         seen->cancel_visible = note->CancelButton()->isVisible();
         QTest::mouseClick(answer == kNoteOk ? note->OkButton() : note->CancelButton(),
                           Qt::LeftButton);
-    };
-    QTimer::singleShot(0, *attempt);
+    });
+    poll->start();
 }
 
 }  // namespace plindar::test
