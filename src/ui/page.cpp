@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "ui/antitheft/antitheft_page.h"
+
 namespace plindar {
 
 namespace {
@@ -67,6 +69,9 @@ CPageHost* MainWindowHost() {
 }
 
 CPage* CreatePage(PageId id, QWidget* parent) {
+    if (id == PAGE_ANTITHEFT) {
+        return new CAntiTheftProtectionDlg(parent);
+    }
     for (const page_shape_stu& shape : kPageShapes) {
         if (shape.id == id) {
             return new CEmptyPage(id, shape.size, shape.round_corners, parent);
