@@ -8,6 +8,8 @@
 
 #include <QAccessible>
 #include <QTest>
+#include <filesystem>
+#include <map>
 #include <memory>
 
 #include "app/main_window.h"
@@ -20,6 +22,7 @@
 #include "ui/controls/t_button_picture.h"
 #include "ui/controls/t_edit_gdiplus.h"
 #include "ui/controls/t_static_gdiplus.h"
+#include "support/temp_folder.h"
 #include "ui/page_test_engine.h"
 #include "ui/ui_test_support.h"
 
@@ -329,12 +332,12 @@ TEST_F(AntiTheftPageTest, ApplyHandsOverToTheDeviceListAndEverySelectedDeviceGet
     const apply_case cases[] = {
         // Untouched DNS boxes are sent as unset; an IPv6 address goes as typed.
         {"switch on",
-         {"Lk-9", "Lk-9", true, "ac-1", "::1", ""},
-         R"({"Lockcode":"Lk-9","Enable":"1","ACName":"ac-1","DNS1":"::1","DNS2":"0.0.0.0"})"},
+         {"Lk-9x7Q", "Lk-9x7Q", true, "ac-1", "::1", ""},
+         R"({"Lockcode":"Lk-9x7Q","Enable":"1","ACName":"ac-1","DNS1":"::1","DNS2":"0.0.0.0"})"},
         // Hidden rows are neither checked nor sent, whatever they hold.
         {"switch off",
-         {"Lk-9", "", false, "ac-1", "not an address", "8.8.8.8"},
-         R"({"Lockcode":"Lk-9","Enable":"0","ACName":"","DNS1":"0.0.0.0","DNS2":"0.0.0.0"})"},
+         {"Lk-9x7Q", "", false, "ac-1", "not an address", "8.8.8.8"},
+         R"({"Lockcode":"Lk-9x7Q","Enable":"0","ACName":"","DNS1":"0.0.0.0","DNS2":"0.0.0.0"})"},
     };
     for (const apply_case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -385,6 +388,18 @@ TEST_F(AntiTheftPageTest, ApplyHandsOverToTheDeviceListAndEverySelectedDeviceGet
         EXPECT_EQ(commands[selected[0]], std::vector<std::string>{c.command});
         EXPECT_EQ(commands[selected[1]], std::vector<std::string>{c.command});
         EXPECT_TRUE(commands[unselected].empty());
+
+        // The lock code went to the devices and nowhere else: no log, database or
+        // other file of the run holds it.
+        for (const std::string& folder : {test::AntiTheftHome(), engine.Folder()}) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+                if (entry.is_regular_file()) {
+                    EXPECT_EQ(test::ReadWholeFile(entry.path().string()).find(c.typed.lock_code),
+                              std::string::npos)
+                        << entry.path();
+                }
+            }
+        }
     }
 }
 

@@ -88,8 +88,11 @@ struct page_layout_stu {
 };
 constexpr int kFullHeight = 426;
 constexpr int kShortHeight = 278;
-constexpr int kHelpBelowConfirm = kConfirmRowY + kRowHeight + 8;
-constexpr int kSwitchBelowHelp = kHelpHeight + 6;
+// Gaps above the help text and above the switch row.
+constexpr int kHelpGap = 8;
+constexpr int kSwitchGap = 6;
+constexpr int kHelpBelowConfirm = kConfirmRowY + kRowHeight + kHelpGap;
+constexpr int kSwitchBelowHelp = kHelpHeight + kSwitchGap;
 constexpr int kBottomLineAboveEdge = 46;
 constexpr int kButtonsAboveEdge = 34;
 constexpr page_layout_stu kFullLayout = {
