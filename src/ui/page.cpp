@@ -5,6 +5,7 @@
 
 #include "ui/pages/adapter_page.h"
 #include "ui/pages/devices_page.h"
+#include "ui/antitheft/antitheft_page.h"
 
 namespace plindar {
 
@@ -75,6 +76,8 @@ CPage* CreatePage(PageId id, QWidget* parent) {
         return new CSelectAdapterDlg(parent);
     case PAGE_DEVICES:
         return new CDevicesControlDlg(parent);
+    case PAGE_ANTITHEFT:
+        return new CAntiTheftProtectionDlg(parent);
     default:
         break;
     }

@@ -1,0 +1,45 @@
+// The look the anti-theft page and its two template dialogs share: fonts, colours
+// and button skins, so the three windows cannot drift apart.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QWidget;
+
+namespace plindar {
+
+class CTButtonPicture;
+class CTStaticGdiplus;
+
+inline const QColor kAntiTheftText(68, 68, 79);
+inline const QColor kAntiTheftAccent(216, 34, 40);
+inline const QColor kAntiTheftNote(181, 181, 190);
+inline const QColor kAntiTheftLine(235, 238, 237);
+inline const QColor kAntiTheftFill(Qt::white);
+// The grey of the DNS boxes' hint.
+inline const QColor kAntiTheftHint(0x80, 0x80, 0x80);
+
+// Pixel heights of the texts.
+constexpr int kAntiTheftTitleHeight = 17;
+constexpr int kAntiTheftLabelHeight = 15;
+constexpr int kAntiTheftNoteHeight = 12;
+constexpr int kAntiTheftButtonHeight = 17;
+constexpr int kAntiTheftTemplateButtonHeight = 14;
+
+// The translation of an English text for the window.
+QString TrText(const char* text);
+
+void StyleTitle(CTStaticGdiplus* title);
+// A field label in the page's text colour, `height` pixels high.
+void StyleLabel(CTStaticGdiplus* label, int height, const QColor& colour);
+void StyleCloseButton(CTButtonPicture* close);
+void StyleCancelButton(CTButtonPicture* cancel);
+// Apply, Load, Save: the red confirm button with a white caption.
+void StyleConfirmButton(CTButtonPicture* confirm);
+
+// Centres `window` on `owner` (its place on the screen), or on the screen
+// without one.
+void CentreOnOwner(QWidget* window, QWidget* owner);
+
+}  // namespace plindar
