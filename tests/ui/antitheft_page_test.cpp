@@ -17,12 +17,12 @@
 #include "records/device_result.h"
 #include "records/language.h"
 #include "records/program_folder.h"
+#include "support/temp_folder.h"
 #include "ui/antitheft_test_support.h"
 #include "ui/controls/color_line.h"
 #include "ui/controls/t_button_picture.h"
 #include "ui/controls/t_edit_gdiplus.h"
 #include "ui/controls/t_static_gdiplus.h"
-#include "support/temp_folder.h"
 #include "ui/page_test_engine.h"
 #include "ui/ui_test_support.h"
 
@@ -97,7 +97,7 @@ protected:
     // Clicks Apply and answers the first message it shows.
     test::note_seen ApplyAndAnswer(bool ok) {
         test::note_seen seen;
-        test::AnswerNextNote(ok, &seen);
+        test::AnswerNextNote(ok ? kNoteOk : kNoteCancel, &seen);
         QTest::mouseClick(page_->ApplyButton(), Qt::LeftButton);
         return seen;
     }

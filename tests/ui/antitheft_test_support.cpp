@@ -46,16 +46,6 @@ std::string ReadTemplateFile() {
     return ReadWholeFile(TemplateFile());
 }
 
-void AnswerNextNote(bool ok, note_seen* seen) {
-    OnNextModal<CNoteDlg>([ok, seen](CNoteDlg* note) {
-        seen->shown = true;
-        seen->title = note->TitleLabel()->text();
-        seen->text = note->MessageLabel()->text();
-        seen->cancel_visible = note->CancelButton()->isVisible();
-        QTest::mouseClick(ok ? note->OkButton() : note->CancelButton(), Qt::LeftButton);
-    });
-}
-
 bool SameValues(const antitheft_values& a, const antitheft_values& b) {
     return a.lock_code == b.lock_code && a.confirm_lock_code == b.confirm_lock_code &&
            a.enable == b.enable && a.ac_name == b.ac_name && a.primary_dns == b.primary_dns &&

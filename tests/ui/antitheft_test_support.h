@@ -12,6 +12,9 @@
 
 #include "content/antitheft_command.h"
 
+#include "ui/note_dlg.h"
+#include "ui/ui_test_support.h"
+
 namespace plindar::test {
 
 // The program folder of the test program: a temporary folder exported as
@@ -40,17 +43,6 @@ void OnNextModal(std::function<void(T*)> act) {
     });
     poll->start();
 }
-
-// What a message said, and how it was answered.
-struct note_seen {
-    bool shown = false;
-    QString title;
-    QString text;
-    bool cancel_visible = false;
-};
-
-// Answers the next message with Ok (`ok`) or Cancel and records it in `seen`.
-void AnswerNextNote(bool ok, note_seen* seen);
 
 // The page's values side by side, for readable failures.
 bool SameValues(const antitheft_values& a, const antitheft_values& b);

@@ -250,7 +250,7 @@ TEST_F(TemplateDialogTest, CancelAndLoadWithoutASelectionLeaveThePageAsItWas) {
     // Load with nothing picked would otherwise empty the page and switch it off.
     test::note_seen seen;
     test::OnNextModal<CLoadTemplateDlg>([&seen](CLoadTemplateDlg* dialog) {
-        test::AnswerNextNote(true, &seen);
+        test::AnswerNextNote(kNoteOk, &seen);
         QTest::mouseClick(dialog->LoadButton(), Qt::LeftButton);
         EXPECT_TRUE(dialog->isVisible());
         QTest::mouseClick(dialog->CloseButton(), Qt::LeftButton);
@@ -265,7 +265,7 @@ TEST_F(TemplateDialogTest, ATemplateTooLongForItsBoxIsNamedWhenItIsLoaded) {
     CAntiTheftProtectionDlg* page = OpenPage();
     ASSERT_NE(page, nullptr);
     test::note_seen seen;
-    test::AnswerNextNote(true, &seen);
+    test::AnswerNextNote(kNoteOk, &seen);
     LoadFromPage(page, "Long");
     EXPECT_EQ(seen.text, "The AC Name can have at most 32 characters!");
     EXPECT_EQ(window_->focusWidget(), page->AcNameBox());
@@ -291,7 +291,7 @@ TEST_F(TemplateDialogTest, AMissingOrBrokenFileIsReportedAndListsNothing) {
         }
         antitheft_page_stu state;
         test::note_seen seen;
-        test::AnswerNextNote(true, &seen);
+        test::AnswerNextNote(kNoteOk, &seen);
         CLoadTemplateDlg load(test::TemplateFile(), &state);
         load.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return seen.shown; }, 20000));
@@ -299,7 +299,7 @@ TEST_F(TemplateDialogTest, AMissingOrBrokenFileIsReportedAndListsNothing) {
         EXPECT_EQ(load.TemplateList()->count(), 0);
 
         seen = {};
-        test::AnswerNextNote(true, &seen);
+        test::AnswerNextNote(kNoteOk, &seen);
         CSaveTemplateDlg save(test::TemplateFile(), antitheft_values{});
         ASSERT_TRUE(test::ShowActive(&save));
         QTest::keyClicks(save.NameBox(), "Office");
@@ -332,7 +332,7 @@ TEST_F(TemplateDialogTest, SaveRefusesAnEmptyOrTakenNameAndKeepsTheDialogOpen) {
         QTest::keyClicks(dialog.NameBox(), c.typed);
         test::note_seen seen;
         if (c.message != nullptr) {
-            test::AnswerNextNote(true, &seen);
+            test::AnswerNextNote(kNoteOk, &seen);
         }
         QTest::mouseClick(dialog.SaveButton(), Qt::LeftButton);
         if (c.message == nullptr) {

@@ -21,10 +21,6 @@ QString Face() {
 
 }  // namespace
 
-QString TrText(const char* text) {
-    return QString::fromStdString(TranslateText(text));
-}
-
 void StyleTitle(CTStaticGdiplus* title) {
     title->SetFace(Face());
     title->SetFont(kAntiTheftTitleHeight, kWeightSemiBold);

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+#include "ui/translate_window.h"
+
 namespace plindar {
 
 class CTButtonPicture;
@@ -26,9 +28,6 @@ constexpr int kAntiTheftLabelHeight = 15;
 constexpr int kAntiTheftNoteHeight = 12;
 constexpr int kAntiTheftButtonHeight = 17;
 constexpr int kAntiTheftTemplateButtonHeight = 14;
-
-// The translation of an English text for the window.
-QString TrText(const char* text);
 
 void StyleTitle(CTStaticGdiplus* title);
 // A field label in the page's text colour, `height` pixels high.
