@@ -36,6 +36,10 @@ struct flow_case {
     const char* failures;
 };
 
+void PrintTo(const flow_case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class WindowFlowTest : public ::testing::TestWithParam<flow_case> {
 protected:
     void SetUp() override { InitLanguage(test::StageFolder(), kEnglishLcid); }
