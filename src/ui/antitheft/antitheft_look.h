@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -36,6 +37,28 @@ void StyleCloseButton(CTButtonPicture* close);
 void StyleCancelButton(CTButtonPicture* cancel);
 // Apply, Load, Save: the red confirm button with a white caption.
 void StyleConfirmButton(CTButtonPicture* confirm);
+
+class CColorLine;
+class CTDialog;
+
+// The frame both template dialogs share: a 420 x 152 box with its title, close
+// button and line, one labelled field, Cancel and the confirm button.
+struct template_box_stu {
+    CTStaticGdiplus* title = nullptr;
+    CTButtonPicture* close = nullptr;
+    CColorLine* top_line = nullptr;
+    CTStaticGdiplus* label = nullptr;
+    CTButtonPicture* cancel = nullptr;
+    CTButtonPicture* confirm = nullptr;
+};
+
+// Builds that frame around `field` (already a child of `dialog`, placed at
+// `field_rect`), names the field after its label and translates the dialog once.
+// Cancel and the close button reject the dialog; the confirm button is the
+// caller's to connect.
+template_box_stu BuildTemplateBox(CTDialog* dialog, const char* title, const char* label,
+                                  const char* confirm, const char* confirm_name, QWidget* field,
+                                  const QRect& field_rect);
 
 // Centres `window` on `owner` (its place on the screen), or on the screen
 // without one.

@@ -21,21 +21,13 @@ namespace plindar {
 
 namespace {
 
-constexpr QSize kDialogSize(420, 152);
-constexpr QRect kTitleRect(16, 11, 300, 20);
-constexpr QRect kCloseRect(388, 12, 16, 16);
-constexpr QRect kTopLineRect(0, 35, 420, 1);
-constexpr QRect kLabelRect(20, 58, 118, 28);
 constexpr QRect kListRect(140, 58, 230, 28);
 constexpr QRect kDeleteRect(380, 64, 16, 16);
-constexpr QRect kCancelRect(252, 118, 71, 27);
-constexpr QRect kLoadRect(332, 118, 67, 27);
 
 constexpr int kDeleteButtonTimerMs = 100;
 
 constexpr char kTitleText[] = "Load Template";
 constexpr char kLabelText[] = "Select Template:";
-constexpr char kCancelText[] = "Cancel";
 constexpr char kLoadText[] = "Load";
 constexpr char kDeleteTip[] = "Delete";
 constexpr char kNoteTitle[] = "Note";
@@ -47,57 +39,26 @@ CLoadTemplateDlg::CLoadTemplateDlg(const std::string& file_path, antitheft_page_
                                    QWidget* owner)
     : CTDialog(owner, DialogKind::kWindow), model_(file_path), page_(page) {
     setObjectName(QStringLiteral("loadTemplateDialog"));
-    title_ = new CTStaticGdiplus(QString::fromUtf8(kTitleText), this);
-    close_ = new CTButtonPicture(this);
-    top_line_ = new CColorLine(this);
-    label_ = new CTStaticGdiplus(QString::fromUtf8(kLabelText), this);
     list_ = new CCustomComboBox(this);
-    delete_ = new CTButtonPicture(this);
-    cancel_ = new CTButtonPicture(this);
-    cancel_->setText(QString::fromUtf8(kCancelText));
-    load_ = new CTButtonPicture(this);
-    load_->setText(QString::fromUtf8(kLoadText));
-    title_->setObjectName(QStringLiteral("title"));
-    close_->setObjectName(QStringLiteral("close"));
     list_->setObjectName(QStringLiteral("templates"));
+    delete_ = new CTButtonPicture(this);
     delete_->setObjectName(QStringLiteral("delete"));
-    cancel_->setObjectName(QStringLiteral("cancel"));
-    load_->setObjectName(QStringLiteral("load"));
-
-    // Before the list is filled: template names are the operator's, never translated.
-    TranslateDialog(this);
-    setWindowTitle(title_->text());
-    SetFillColour(kAntiTheftFill);
-    SetFill(true);
-    SetDrag(true);
-    setFixedSize(kDialogSize);
-
-    title_->setGeometry(kTitleRect);
-    close_->setGeometry(kCloseRect);
-    top_line_->setGeometry(kTopLineRect);
-    label_->setGeometry(kLabelRect);
-    list_->setGeometry(kListRect);
     delete_->setGeometry(kDeleteRect);
-    cancel_->setGeometry(kCancelRect);
-    load_->setGeometry(kLoadRect);
+    const template_box_stu box =
+        BuildTemplateBox(this, kTitleText, kLabelText, kLoadText, "load", list_, kListRect);
+    title_ = box.title;
+    close_ = box.close;
+    cancel_ = box.cancel;
+    load_ = box.confirm;
 
-    StyleTitle(title_);
-    StyleCloseButton(close_);
-    top_line_->SetColour(kAntiTheftLine);
-    StyleLabel(label_, kAntiTheftLabelHeight, kAntiTheftText);
     list_->SetArrowImages(SkinImagePath(SKIN_COMBOX_DOWN));
-    NameAfterLabel(list_, label_);
     delete_->SetImages(SkinImagePath(SKIN_BTN_CLOSE_NORMAL), SkinImagePath(SKIN_BTN_CLOSE_OVER),
                        SkinImagePath(SKIN_BTN_CLOSE_DOWN), SkinImagePath(SKIN_BTN_CLOSE_DOWN));
     delete_->setToolTip(TrText(kDeleteTip));
     delete_->hide();
-    StyleCancelButton(cancel_);
-    StyleConfirmButton(load_);
 
     connect(load_, &QAbstractButton::clicked, this, &CLoadTemplateDlg::LoadTemplate);
     connect(delete_, &QAbstractButton::clicked, this, &CLoadTemplateDlg::DeleteTemplate);
-    connect(cancel_, &QAbstractButton::clicked, this, &CLoadTemplateDlg::reject);
-    connect(close_, &QAbstractButton::clicked, this, &CLoadTemplateDlg::reject);
     connect(list_, &QComboBox::currentIndexChanged, this, [this](int index) {
         model_.Select(index < 0 ? std::nullopt : std::optional<size_t>(index));
     });
@@ -110,8 +71,6 @@ CLoadTemplateDlg::CLoadTemplateDlg(const std::string& file_path, antitheft_page_
     connect(delete_timer_, &QTimer::timeout, this, &CLoadTemplateDlg::UpdateDeleteButton);
     delete_timer_->start();
     UpdateDeleteButton();
-
-    ApplyRoundCorners(this);
 }
 
 void CLoadTemplateDlg::FillList() {

@@ -53,8 +53,6 @@ private:
 
     CTStaticGdiplus* title_ = nullptr;
     CTButtonPicture* close_ = nullptr;
-    CColorLine* top_line_ = nullptr;
-    CTStaticGdiplus* label_ = nullptr;
     CCustomComboBox* list_ = nullptr;
     CTButtonPicture* delete_ = nullptr;
     CTButtonPicture* cancel_ = nullptr;

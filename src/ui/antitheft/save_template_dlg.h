@@ -42,8 +42,6 @@ private:
 
     CTStaticGdiplus* title_ = nullptr;
     CTButtonPicture* close_ = nullptr;
-    CColorLine* top_line_ = nullptr;
-    CTStaticGdiplus* label_ = nullptr;
     CTEditGdiplus* name_ = nullptr;
     CTButtonPicture* cancel_ = nullptr;
     CTButtonPicture* save_ = nullptr;
