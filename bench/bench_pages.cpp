@@ -69,10 +69,19 @@ struct bench_engine {
         while (store->CountDevices() < static_cast<int>(devices) && steady::now() < limit) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        return store->CountDevices() == static_cast<int>(devices);
+        if (store->CountDevices() != static_cast<int>(devices)) {
+            std::fprintf(stderr, "could not scan %u simulated devices\n", devices);
+            return false;
+        }
+        // Where the pages look for the engine.
+        CApplicationApp::GetApp()->transmit_manager = manager.get();
+        CApplicationApp::GetApp()->results_store = store.get();
+        return true;
     }
 
     ~bench_engine() {
+        CApplicationApp::GetApp()->transmit_manager = nullptr;
+        CApplicationApp::GetApp()->results_store = nullptr;
         manager.reset();
         store.reset();
         if (network) {
@@ -93,6 +102,14 @@ double Millis(F&& work) {
     // What the work left for the event loop (repaints) counts as well.
     QApplication::processEvents();
     return timer.nsecsElapsed() / 1e6;
+}
+
+// The window on its device list, filled from the store.
+CDevicesControlDlg* OpenDeviceList(CApplicationDlg* window) {
+    window->show();
+    window->ShowPage(PAGE_DEVICES);
+    QApplication::processEvents();
+    return dynamic_cast<CDevicesControlDlg*>(window->Page(PAGE_DEVICES));
 }
 
 void TickAll(CDevicesControlDlg* page) {
@@ -123,16 +140,10 @@ int main(int argc, char** argv) {
     {
         bench_engine engine;
         if (!engine.Start(devices)) {
-            std::fprintf(stderr, "could not scan %u simulated devices\n", devices);
             return 1;
         }
-        app.transmit_manager = engine.manager.get();
-        app.results_store = engine.store.get();
         CApplicationDlg window(TrayMode::kNoTray);
-        window.show();
-        window.ShowPage(PAGE_DEVICES);
-        auto* page = dynamic_cast<CDevicesControlDlg*>(window.Page(PAGE_DEVICES));
-        QApplication::processEvents();
+        CDevicesControlDlg* page = OpenDeviceList(&window);
 
         const double refill =
             Millis([&] { page->RefreshDevices(true, true, kSortColumnMac, QString()); });
@@ -150,22 +161,15 @@ int main(int argc, char** argv) {
             "header sort %.1f ms\n",
             devices, refill, poll, sort);
         page->OnStopTimer();
-        app.transmit_manager = nullptr;
-        app.results_store = nullptr;
     }
 
     {
         bench_engine engine;
         if (!engine.Start(run_devices)) {
-            std::fprintf(stderr, "could not scan %u simulated devices\n", run_devices);
             return 1;
         }
-        app.transmit_manager = engine.manager.get();
-        app.results_store = engine.store.get();
         CApplicationDlg window(TrayMode::kNoTray);
-        window.show();
-        window.ShowPage(PAGE_DEVICES);
-        auto* page = dynamic_cast<CDevicesControlDlg*>(window.Page(PAGE_DEVICES));
+        CDevicesControlDlg* page = OpenDeviceList(&window);
         page->RefreshDevices(true, true, kSortColumnMac, QString());
         TickAll(page);
 
@@ -218,8 +222,6 @@ int main(int argc, char** argv) {
             "succeeded, %d failed, polling over after %.1f s, longest UI stall %.1f ms\n",
             run_devices, start_ms, page->SuccessCount(), page->FailureCount(),
             run.elapsed() / 1000.0, longest_gap_ns / 1e6 - kBeatMs);
-        app.transmit_manager = nullptr;
-        app.results_store = nullptr;
     }
     return 0;
 }
