@@ -38,6 +38,24 @@ apply_start StartJobs(AcTransmitManage& manager, CSqlManagement& store,
     store.ResetAllStatuses();
     mac_address adapter = manager.GetAdapterMac();
     TransmitJobKind kind = static_cast<TransmitJobKind>(prototype.kind);
+    // Every status first, in one store transaction per operation: a batch of
+    // hundreds is marked at once instead of one write each, before any worker
+    // can report.
+    std::vector<std::string> valid;
+    for (const std::string& mac_text : selected_macs) {
+        mac_address ignored;
+        if (ParseMacText(mac_text, &ignored)) {
+            valid.push_back(mac_text);
+        }
+    }
+    if (kind == JOB_ANTITHEFT) {
+        store.SetStatuses(OPERATION_ANTITHEFT, valid, STATUS_OPERATING);
+    } else {
+        if (SendsLogo(kind))
+            store.SetStatuses(OPERATION_LOGO, valid, STATUS_OPERATING);
+        if (SendsPara(kind))
+            store.SetStatuses(OPERATION_PARA, valid, STATUS_OPERATING);
+    }
     for (size_t i = 0; i < selected_macs.size(); ++i) {
         const std::string& mac_text = selected_macs[i];
         transmit_job_stu job = prototype;
@@ -50,14 +68,6 @@ apply_start StartJobs(AcTransmitManage& manager, CSqlManagement& store,
                              mac_text.c_str());
             outcome.not_started.push_back(mac_text);
             continue;
-        }
-        if (kind == JOB_ANTITHEFT) {
-            store.SetAntiTheftStatus(mac_text, STATUS_OPERATING);
-        } else {
-            if (SendsLogo(kind))
-                store.SetLogoStatus(mac_text, STATUS_OPERATING);
-            if (SendsPara(kind))
-                store.SetParaStatus(mac_text, STATUS_OPERATING);
         }
         transmit_job_stu header = MakeTransmitJob(device, adapter, kind);
         std::memcpy(&job, &header, offsetof(transmit_job_stu, para_path));

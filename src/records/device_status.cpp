@@ -77,29 +77,42 @@ int EvaluateResult(int para_status, int logo_status, int antitheft_status) {
     return RESULT_NOT_STARTED;
 }
 
+status_columns_stu StatusColumnsOf(DeviceOperation operation) {
+    switch (operation) {
+        case OPERATION_PARA:
+            return {"ap_para_status", "ap_para_status_str"};
+        case OPERATION_LOGO:
+            return {"ap_logo_status", "ap_logo_status_str"};
+        default:
+            return {"ap_antitheft_status", "ap_antitheft_status_str"};
+    }
+}
+
 bool CSqlManagement::SetParaStatus(const std::string& mac, int status) {
-    return SetStatusColumn("ap_para_status", "ap_para_status_str", mac, status);
+    const status_columns_stu columns = StatusColumnsOf(OPERATION_PARA);
+    return SetStatusColumn(columns.code, columns.text, mac, status);
 }
 
 bool CSqlManagement::SetLogoStatus(const std::string& mac, int status) {
-    return SetStatusColumn("ap_logo_status", "ap_logo_status_str", mac, status);
+    const status_columns_stu columns = StatusColumnsOf(OPERATION_LOGO);
+    return SetStatusColumn(columns.code, columns.text, mac, status);
 }
 
 bool CSqlManagement::SetAntiTheftStatus(const std::string& mac, int status) {
-    return SetStatusColumn("ap_antitheft_status", "ap_antitheft_status_str", mac, status);
+    const status_columns_stu columns = StatusColumnsOf(OPERATION_ANTITHEFT);
+    return SetStatusColumn(columns.code, columns.text, mac, status);
 }
 
 bool CSqlManagement::SetTransmitStatus(DeviceOperation operation, const std::string& mac,
                                        int status) {
-    switch (operation) {
-        case OPERATION_PARA:
-            return SetStatusColumn("ap_para_status", "ap_para_status_str", mac, status, true);
-        case OPERATION_LOGO:
-            return SetStatusColumn("ap_logo_status", "ap_logo_status_str", mac, status, true);
-        default:
-            return SetStatusColumn("ap_antitheft_status", "ap_antitheft_status_str", mac, status,
-                                   true);
-    }
+    const status_columns_stu columns = StatusColumnsOf(operation);
+    return SetStatusColumn(columns.code, columns.text, mac, status, true);
+}
+
+bool CSqlManagement::SetStatuses(DeviceOperation operation, const std::vector<std::string>& macs,
+                                 int status) {
+    const status_columns_stu columns = StatusColumnsOf(operation);
+    return SetStatusColumnForAll(columns.code, columns.text, macs, status);
 }
 
 }  // namespace plindar

@@ -226,6 +226,38 @@ private:
     bool ok_ = false;
 };
 
+// A batch of writes under one commit instead of one per statement; rolled back
+// when it is not committed.
+class Transaction {
+public:
+    explicit Transaction(sqlite3* db)
+        : db_(db), open_(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+    ~Transaction() {
+        if (open_) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // False when the commit failed (the writes are then undone).
+    bool Commit() {
+        if (!open_) {
+            return true;  // nothing began: each write committed on its own
+        }
+        open_ = false;
+        if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            return true;
+        }
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return false;
+    }
+
+private:
+    sqlite3* db_;
+    bool open_;
+};
+
 struct InstanceSlot {
     std::mutex mutex;
     std::unique_ptr<CSqlManagement> store;
@@ -542,6 +574,37 @@ bool CSqlManagement::SetStatusColumn(const char* code_column, const char* text_c
     return sqlite3_changes(db_) > 0;
 }
 
+bool CSqlManagement::SetStatusColumnForAll(const char* code_column, const char* text_column,
+                                           const std::vector<std::string>& macs, int status) {
+    const std::string text = FitColumn(GetStatusText(status), kStatusTextWidth);
+    const std::string sql = std::string("UPDATE ap_info SET ") + code_column + " = ?2," +
+                            text_column +
+                            " = ?3 WHERE ID = "
+                            "(SELECT ID FROM ap_info WHERE mac = ?1 ORDER BY ID LIMIT 1)";
+    std::lock_guard<std::mutex> guard(lock_);
+    if (db_ == nullptr) {
+        return false;
+    }
+    Transaction transaction(db_);
+    Statement update(db_, sql.c_str());
+    bool ok = true;
+    for (const std::string& mac : macs) {
+        update.Reset();
+        update.BindText(1, mac);
+        update.BindInt(2, status);
+        update.BindText(3, text);
+        if (update.Step() != SQLITE_DONE) {
+            RecordErrorLocked("Query = " + sql + "\n", sqlite3_extended_errcode(db_));
+            ok = false;
+        }
+    }
+    if (!transaction.Commit()) {
+        RecordErrorLocked("Query = COMMIT\n", sqlite3_extended_errcode(db_));
+        ok = false;
+    }
+    return ok;
+}
+
 bool CSqlManagement::FoldResults(const std::vector<std::string>& macs, std::vector<int>* results) {
     results->assign(macs.size(), RESULT_NOT_STARTED);
     std::lock_guard<std::mutex> guard(lock_);
@@ -550,7 +613,7 @@ bool CSqlManagement::FoldResults(const std::vector<std::string>& macs, std::vect
     }
     // One transaction and two prepared statements for the batch: a poll of a
     // thousand devices then costs one commit instead of a thousand.
-    const bool in_transaction = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    Transaction transaction(db_);
     Statement select(db_, kSelectStatuses);
     Statement update(db_, kUpdateResult);
     bool ok = true;
@@ -579,9 +642,8 @@ bool CSqlManagement::FoldResults(const std::vector<std::string>& macs, std::vect
             ok = false;
         }
     }
-    if (in_transaction && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (!transaction.Commit()) {
         RecordErrorLocked("Query = COMMIT\n", sqlite3_extended_errcode(db_));
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         ok = false;
     }
     return ok;

@@ -18,6 +18,13 @@ namespace plindar {
 // Shows one message to the operator (the front end decides how).
 using operator_message_fn = std::function<void(const std::string& text)>;
 
+// The two columns of one operation's status: its code and its text.
+struct status_columns_stu {
+    const char* code;
+    const char* text;
+};
+status_columns_stu StatusColumnsOf(DeviceOperation operation);
+
 class CSqlManagement {
 public:
     // The database file "data.mdb" in `folder` (which ends with a slash). Any file
@@ -61,6 +68,9 @@ public:
     bool SetParaStatus(const std::string& mac, int status);
     bool SetLogoStatus(const std::string& mac, int status);
     bool SetAntiTheftStatus(const std::string& mac, int status);
+    // One operation's status for many devices, in one transaction; false when any
+    // write failed.
+    bool SetStatuses(DeviceOperation operation, const std::vector<std::string>& macs, int status);
 
     // The transmit engine's "Transmit finish" / "Transmit fail" at the end of a
     // transfer. A fast device may report its result before the worker has written
@@ -76,6 +86,8 @@ public:
     std::string LastError() const;
 
 private:
+    bool SetStatusColumnForAll(const char* code_column, const char* text_column,
+                               const std::vector<std::string>& macs, int status);
     bool SetStatusColumn(const char* code_column, const char* text_column, const std::string& mac,
                          int status, bool keep_reports = false);
     bool ExecuteWithRetry(const char* statement);

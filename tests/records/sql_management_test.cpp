@@ -483,6 +483,39 @@ TEST_F(StoreTest, EachSetterStoresItsCodeWithItsTextAndTouchesNothingElse) {
     }
 }
 
+TEST_F(StoreTest, ABatchOfStatusesLandsOnEachListedDeviceAndItsOperationOnly) {
+    const std::string macs[] = {"00:00:00:00:00:01", "00:00:00:00:00:02", "00:00:00:00:00:03"};
+    for (const std::string& mac : macs) {
+        ASSERT_TRUE(store_.InsertDevice(MakeDevice(mac)));
+    }
+    struct batch_case {
+        DeviceOperation operation;
+        int RawRow::*status;
+        std::string RawRow::*text;
+    } const cases[] = {
+        {OPERATION_PARA, &RawRow::para_status, &RawRow::para_text},
+        {OPERATION_LOGO, &RawRow::logo_status, &RawRow::logo_text},
+        {OPERATION_ANTITHEFT, &RawRow::antitheft_status, &RawRow::antitheft_text},
+    };
+    for (const batch_case& c : cases) {
+        ASSERT_TRUE(store_.ResetAllStatuses());
+        // An unknown MAC in the batch changes nothing and fails nothing.
+        EXPECT_TRUE(store_.SetStatuses(c.operation, {macs[0], "00:00:00:00:00:09", macs[2]},
+                                       STATUS_OPERATING));
+        const std::vector<RawRow> rows = Raw();
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[0].*c.status, STATUS_OPERATING);
+        EXPECT_EQ(rows[0].*c.text, kEnglishStatusTexts[STATUS_OPERATING]);
+        EXPECT_EQ(rows[1].*c.status, 0);
+        EXPECT_EQ(rows[2].*c.status, STATUS_OPERATING);
+        int others = 0;
+        for (const batch_case& other : cases) {
+            others += other.operation != c.operation ? rows[0].*other.status : 0;
+        }
+        EXPECT_EQ(others, 0);
+    }
+}
+
 TEST_F(StoreTest, OverallResultAndSetResultFollowTheRow) {
     const std::string mac = "00:00:00:00:00:01";
     ASSERT_TRUE(store_.InsertDevice(MakeDevice(mac)));
