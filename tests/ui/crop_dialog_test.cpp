@@ -307,11 +307,14 @@ TEST_F(CropViewTest, PanningFarAwayLeavesFiftyPixelsInView) {
 }
 
 TEST_F(CropViewTest, BoxKeepsCoveringTheSameRegionThroughPanZoomAndResize) {
-    Load(Gradient(kWideImage));
+    const QImage image = Gradient(kWideImage);
+    Load(image);
     const QPoint box_centre = Centre(view_.CropBox());
     Drag(&view_, box_centre, box_centre + QPoint(70, -20));
     const QPointF region = SourceCentre(view_);
     ASSERT_GT(std::abs(region.x() - kWideImage.width() / 2.0), 150.0);
+    // Painted once already, so that each step paints over an earlier picture.
+    test::Render(&view_);
 
     struct Step {
         const char* name;
@@ -339,7 +342,14 @@ TEST_F(CropViewTest, BoxKeepsCoveringTheSameRegionThroughPanZoomAndResize) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         step.act();
-        test::Render(&view_);  // delivers a resize that is pending on a hidden view
+        // Rendering also delivers a resize that is pending on a hidden view.
+        const QImage painted = test::Render(&view_);
+        // What is painted in the box is that region of the image.
+        const QPoint source = SourceCentre(view_).toPoint();
+        EXPECT_TRUE(
+            test::Near(painted.pixelColor(Centre(view_.CropBox())), image.pixelColor(source), 12))
+            << painted.pixelColor(Centre(view_.CropBox())).name().toStdString() << " for "
+            << image.pixelColor(source).name().toStdString();
         const double s = DisplayScale(view_.Layout());
         ASSERT_GT(s, 0.0);
         // Screen positions are whole pixels: the region may move by about one of them.

@@ -46,8 +46,8 @@ void CPreviewScaler::SetImage(const QImage& image) {
 void CPreviewScaler::Clear() {
     levels_.clear();
     rendered_ = QImage();
-    rendered_shown_ = QRect();
-    rendered_clip_ = QRect();
+    rendered_size_ = QSize();
+    rendered_part_ = QRect();
 }
 
 const QImage& CPreviewScaler::LevelFor(const QSize& shown) const {
@@ -62,13 +62,14 @@ const QImage& CPreviewScaler::LevelFor(const QSize& shown) const {
 }
 
 const QImage& CPreviewScaler::Render(const QRect& shown, const QRect& clip) {
-    if (shown == rendered_shown_ && clip == rendered_clip_) {
+    const QRect part = shown.intersected(clip);
+    const QRect part_in_image = part.translated(-shown.topLeft());
+    if (shown.size() == rendered_size_ && part_in_image == rendered_part_) {
         return rendered_;
     }
-    rendered_shown_ = shown;
-    rendered_clip_ = clip;
+    rendered_size_ = shown.size();
+    rendered_part_ = part_in_image;
     rendered_ = QImage();
-    const QRect part = shown.intersected(clip);
     if (levels_.empty() || part.isEmpty()) {
         return rendered_;
     }

@@ -19,7 +19,8 @@ public:
     // What shows of the image inside `clip` when the whole image is stretched over
     // `shown` (both in view coordinates): an image of the size of their intersection,
     // to be drawn at its top-left, or a null image when they do not meet. The last
-    // result is kept for the same pair, so a repaint that moves nothing costs nothing.
+    // result is kept while the size shown and the part of the image that shows stay
+    // the same: a repaint, or a pan of an image that is wholly in view, costs nothing.
     const QImage& Render(const QRect& shown, const QRect& clip);
 
     // Number of copies held, the image itself included.
@@ -29,8 +30,10 @@ private:
     const QImage& LevelFor(const QSize& shown) const;
 
     std::vector<QImage> levels_;  // the image, then each copy half the one before
-    QRect rendered_shown_;
-    QRect rendered_clip_;
+    // What the kept result is: the size shown, and the part of the image that shows,
+    // relative to the image's top-left corner.
+    QSize rendered_size_;
+    QRect rendered_part_;
     QImage rendered_;
 };
 
