@@ -100,6 +100,8 @@ void CImagePreviewCtrl::paintEvent(QPaintEvent* /*event*/) {
         painter.drawImage(shown, image_.Image());
         painter.setPen(QPen(kSmallFrame, 1));
         painter.setBrush(Qt::NoBrush);
+        // A one-pixel pen covers the right and bottom edges of its rectangle too, so
+        // this frame lies one pixel outside the image on every side.
         painter.drawRect(shown.adjusted(-1, -1, 0, 0));
         PaintSmallNote(&painter);
         return;
