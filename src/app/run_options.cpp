@@ -127,29 +127,33 @@ bool ParseWindowOptions(const std::vector<std::string>& args, run_options_stu* o
     return error->empty();
 }
 
+const char* const kSegmentOptionsHelp =
+    "  --simulate N    use an in-process simulated segment with N virtual devices instead\n"
+    "  --home DIR      program folder for the database, logs and generated files\n"
+    "                  (default: the folder of the executable, or $PLINDAR_HOME)\n";
+
+const char* const kSimulationOptionsHelp =
+    "Simulation (with --simulate):\n"
+    "  --sim-seed S, --sim-loss R (0..1, both directions), --sim-fail-config, --sim-fail-logo,\n"
+    "  --sim-silent (devices never acknowledge), --sim-lockcode C (devices start bound to C)\n";
+
 const char* WindowUsageText() {
-    return "Usage: plindar [--simulate N [SIMULATION] | --adapter NAME] [--home DIR]\n"
-           "\n"
-           "Opens the operator's window: choose the adapter that faces the devices, scan,\n"
-           "tick devices and send them anti-theft protection or a customization.\n"
-           "\n"
-           "Options:\n"
-           "  --adapter NAME  preselect this adapter (an interface name from "
-           "'plindar-cli adapters');\n"
-           "                  capturing needs root or the capture capability\n"
-           "  --simulate N    use an in-process simulated segment with N virtual devices instead\n"
-           "  --home DIR      program folder for the database, logs and generated files\n"
-           "                  (default: the folder of the executable, or $PLINDAR_HOME)\n"
-           "  --help          this text\n"
-           "\n"
-           "Simulation (with --simulate):\n"
-           "  --sim-seed S, --sim-loss R (0..1, both directions), --sim-fail-config, "
-           "--sim-fail-logo,\n"
-           "  --sim-silent (devices never acknowledge), --sim-lockcode C (devices start bound to "
-           "C)\n"
-           "\n"
-           "Only one copy runs at a time: a second start ends at once and leaves the first\n"
-           "alone.\n";
+    static const std::string text =
+        std::string(
+            "Usage: plindar [--simulate N [SIMULATION] | --adapter NAME] [--home DIR]\n"
+            "\n"
+            "Opens the operator's window: choose the adapter that faces the devices, scan,\n"
+            "tick devices and send them anti-theft protection or a customization.\n"
+            "\n"
+            "Options:\n"
+            "  --adapter NAME  preselect this adapter (an interface name from 'plindar-cli "
+            "adapters');\n"
+            "                  capturing needs root or the capture capability\n") +
+        kSegmentOptionsHelp + "  --help          this text\n\n" + kSimulationOptionsHelp +
+        "\n"
+        "Only one copy runs at a time: a second start ends at once and leaves the first\n"
+        "alone.\n";
+    return text.c_str();
 }
 
 }  // namespace plindar

@@ -65,4 +65,8 @@ bool ParseWindowOptions(const std::vector<std::string>& args, run_options_stu* o
 
 const char* WindowUsageText();
 
+// Lines of the usage texts that describe the options both front ends take.
+extern const char* const kSegmentOptionsHelp;     // --simulate and --home
+extern const char* const kSimulationOptionsHelp;  // the --sim-* options
+
 }  // namespace plindar
