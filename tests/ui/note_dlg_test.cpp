@@ -194,7 +194,8 @@ TEST_F(NoteDlgTest, LookAndPlacement) {
 TEST_F(NoteDlgTest, AMessageLongerThanTheBoxMakesItTallerInsteadOfCuttingLines) {
     const QString longer =
         "No permission to capture on this adapter.\nRun Plindar as root, or give it the capture "
-        "capability once:\nsudo setcap cap_net_raw,cap_net_admin=eip /opt/plindar/plindar";
+        "capability once:\nsudo setcap cap_net_raw,cap_net_admin=eip /opt/plindar/plindar\nThen "
+        "start it again.";
     CNoteDlg dialog("Note", longer, true);
     const QStringList lines = BreakStaticText(longer, dialog.MessageLabel()->TextFont(), 320);
     const int needed = lines.size() * QFontMetrics(dialog.MessageLabel()->TextFont()).height();
