@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "ui/customize/customize_page.h"
 #include "ui/pages/adapter_page.h"
 #include "ui/pages/devices_page.h"
 
@@ -75,6 +76,8 @@ CPage* CreatePage(PageId id, QWidget* parent) {
         return new CSelectAdapterDlg(parent);
     case PAGE_DEVICES:
         return new CDevicesControlDlg(parent);
+    case PAGE_CUSTOMIZE:
+        return new CDeviceCustomizationDlg(parent);
     default:
         break;
     }
