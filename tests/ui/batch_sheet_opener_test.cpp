@@ -137,6 +137,10 @@ struct ending_case {
     std::vector<const char*> notes;
 };
 
+void PrintTo(const ending_case& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class SheetEndingTest : public ::testing::TestWithParam<ending_case> {};
 
 TEST_P(SheetEndingTest, ThePageSaysWhatBecameOfTheSheet) {

@@ -106,6 +106,7 @@ constexpr int kLabelHeight = 17;
 constexpr int kNoteHeight = 16;
 constexpr int kButtonTextHeight = 14;
 constexpr int kNameTextHeight = 13;
+constexpr int kNameCaptionMargin = 8;
 const QColor kLabelColour(68, 68, 79);
 const QColor kNoteColour(181, 181, 190);
 const QColor kLineColour(235, 237, 237);
@@ -220,6 +221,8 @@ CDeviceCustomizationDlg::CDeviceCustomizationDlg(QWidget* parent)
         name->SetCaptionFont(SkinFace(), kNameTextHeight, kWeightNormal);
         name->SetCaptionColours(kLabelColour, kLabelColour, kNameDisabledColour);
         name->SetCaptionAlignment(kCaptionLeft);
+        // The blanks before the name alone are narrower than the icon in this face.
+        name->SetCaptionMargin(kNameCaptionMargin);
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         name->installEventFilter(this);
     }
