@@ -10,6 +10,7 @@ packages=(
     libfreexl-dev libgsf-1-dev qt6-base-dev
     qt6-wayland fonts-wqy-microhei
     python3-xlrd imagemagick
+    libreoffice-calc-nogui
     iproute2 procps
 )
 

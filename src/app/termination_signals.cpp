@@ -10,21 +10,8 @@
 
 namespace plindar {
 
-namespace {
-
-sigset_t TerminationSet() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGHUP);
-    return set;
-}
-
-}  // namespace
-
 int BlockTerminationSignals() {
-    sigset_t set = TerminationSet();
+    sigset_t set = TerminationSignalSet();
     if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) {
         return -1;
     }
@@ -42,11 +29,6 @@ void QuitOnTerminationSignals(int signal_fd, QObject* context) {
         }
         QCoreApplication::quit();
     });
-}
-
-void UnblockTerminationSignals() {
-    sigset_t set = TerminationSet();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
 }  // namespace plindar

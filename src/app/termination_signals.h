@@ -2,6 +2,8 @@
 // joined, store closed) instead of killing it mid-write.
 #pragma once
 
+#include "ui/termination_signal_set.h"
+
 class QObject;
 
 namespace plindar {
@@ -15,8 +17,7 @@ int BlockTerminationSignals();
 // readable. The notifier lives as long as `context`.
 void QuitOnTerminationSignals(int signal_fd, QObject* context);
 
-// For a program started from the window, in the child before it runs (for
-// example QProcess::setChildProcessModifier): gives it the signals back.
-void UnblockTerminationSignals();
+// UnblockTerminationSignals, for programs started from the window, comes with the
+// set from ui/termination_signal_set.h.
 
 }  // namespace plindar

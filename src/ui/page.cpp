@@ -3,9 +3,10 @@
 
 #include <array>
 
+#include "ui/antitheft/antitheft_page.h"
+#include "ui/customize/customize_page.h"
 #include "ui/pages/adapter_page.h"
 #include "ui/pages/devices_page.h"
-#include "ui/antitheft/antitheft_page.h"
 
 namespace plindar {
 
@@ -78,6 +79,8 @@ CPage* CreatePage(PageId id, QWidget* parent) {
         return new CDevicesControlDlg(parent);
     case PAGE_ANTITHEFT:
         return new CAntiTheftProtectionDlg(parent);
+    case PAGE_CUSTOMIZE:
+        return new CDeviceCustomizationDlg(parent);
     default:
         break;
     }

@@ -1206,7 +1206,8 @@ TEST_F(BatchSheetTest, LibreOfficeReadsTheSheet) {
         }
     }
     if (office.empty()) {
-        GTEST_SKIP() << "LibreOffice (soffice/libreoffice) is not installed";
+        GTEST_SKIP() << "LibreOffice (soffice/libreoffice) is not installed; "
+                        "scripts/install-deps.sh installs libreoffice-calc-nogui";
     }
     Store(kMac1, "Office-2G", "Office-5G", "key-2g-123", "key-5g-123");
     batch_sheet_creation_stu created = Create(TwoWanTemplate(0), {kMac1});
