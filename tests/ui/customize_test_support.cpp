@@ -14,6 +14,17 @@
 #include "ui/controls/t_static_gdiplus.h"
 #include "ui/note_dlg.h"
 
+#if defined(__SANITIZE_THREAD__)
+// QProcess (Qt 6.4) starts a child with clone(CLONE_VM | CLONE_VFORK). TSan's
+// clone interceptor takes that for a fork, and since the child shares the
+// parent's memory, the parent is left looking like a forked child of a
+// multi-threaded process: the next thread it starts (a transmit worker, after
+// the spreadsheet program ran) ends the test. The children here only exec.
+extern "C" const char* __tsan_default_options() {
+    return "die_after_fork=0";
+}
+#endif
+
 namespace plindar::test {
 
 const char kCustomizeConfigXml[] =

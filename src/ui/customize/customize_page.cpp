@@ -335,6 +335,7 @@ void CDeviceCustomizationDlg::ChooseLogo() {
     }
     const QString path = *chosen;
     if (NeedsCrop(path.toStdString())) {
+        logo_path_ = path;
         hide();
         const std::optional<QString> cropped = crop_(path, window());
         show();
