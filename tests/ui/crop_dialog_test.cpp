@@ -2,6 +2,7 @@
 // keeping its region, reset, cursors, painting, the small-image mode, Apply's output
 // against the engine's, the ways of leaving, load and save failures, and the texts.
 #include "ui/crop/avatar_crop_dlg.h"
+#include "ui/customize/crop_runner.h"
 
 #include <gtest/gtest.h>
 
@@ -595,6 +596,25 @@ TEST_F(CropDialogTest, SmallImageIsSavedWholeAsANewJpeg) {
     const QImage written = ReadJpeg(dialog.OutputPath());
     ASSERT_EQ(written.size(), kSmallImage);
     EXPECT_LT(MeanDifference(written, image), 4.0);
+}
+
+TEST_F(CropDialogTest, ThePageRunsThisDialogAndGetsWhatItWroteOrNothing) {
+    const QString source = Source(Gradient(kWideImage), "page.png");
+    for (bool apply : {true, false}) {
+        QTimer::singleShot(0, [apply] {
+            auto* dialog = qobject_cast<CAvatarCropDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "the cropping dialog did not open";
+            Click(apply ? dialog->ApplyButton() : dialog->CancelButton());
+        });
+        const std::optional<QString> output = RunCropDialog(source, nullptr);
+        if (apply) {
+            ASSERT_TRUE(output.has_value());
+            EXPECT_TRUE(output->startsWith(QString::fromStdString(OutputFolder())));
+            EXPECT_EQ(ReadJpeg(*output).size(), QSize(kLogoWidth, kLogoHeight));
+        } else {
+            EXPECT_FALSE(output.has_value());
+        }
+    }
 }
 
 TEST_F(CropDialogTest, EveryOtherWayOutIsRejectedAndWritesNothing) {
