@@ -8,7 +8,7 @@ packages=(
     clang libclang-rt-14-dev clang-format
     libpcap-dev libsqlite3-dev googletest
     libfreexl-dev libgsf-1-dev qt6-base-dev
-    qt6-wayland fonts-wqy-microhei
+    qt6-wayland fonts-wqy-microhei xdg-utils
     python3-xlrd imagemagick
     libreoffice-calc-nogui
     iproute2 procps
