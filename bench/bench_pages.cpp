@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "app/main_window.h"
 #include "content/antitheft_command.h"
 #include "content/apply_jobs.h"
+#include "content/config_xml.h"
 #include "protocol/ac_transmit_manage.h"
 #include "protocol/adapter_choice.h"
 #include "protocol/fixed_text.h"
@@ -222,6 +224,47 @@ int main(int argc, char** argv) {
             "succeeded, %d failed, polling over after %.1f s, longest UI stall %.1f ms\n",
             run_devices, start_ms, page->SuccessCount(), page->FailureCount(),
             run.elapsed() / 1000.0, longest_gap_ns / 1e6 - kBeatMs);
+    }
+
+    {
+        // A customization run's start: one rewritten configuration file per device
+        // from its sheet row, then its worker, all on the UI thread as Apply does.
+        bench_engine engine;
+        if (!engine.Start(run_devices)) {
+            return 1;
+        }
+        const std::string config = engine.folder + "config.xml";
+        std::ofstream(config, std::ios::binary)
+            << "<Config>\r\n  <Value Name=\"LOID\" Value=\"loid\"/>\r\n"
+               "  <Dir Name=\"ATM_VC_TBL\">\r\n    <Value Name=\"vid\" Value=\"100\"/>\r\n"
+               "  </Dir>\r\n</Config>\r\n";
+        customize_run run;
+        run.program_folder = engine.folder;
+        run.chosen_xml = config;
+        run.mode = 2;
+        run.sheet_generated = true;
+        custom_value_stu templ{};
+        std::string message;
+        if (!ParseTemplateXml(config, &templ, &message)) {
+            std::fprintf(stderr, "%s\n", message.c_str());
+            return 1;
+        }
+        std::vector<std::string> macs;
+        for (const ap_discover_stu& device : engine.manager->GetDevices()) {
+            macs.emplace_back(device.mac);
+            custom_value_stu values = templ;
+            std::snprintf(values.loid, sizeof(values.loid), "loid-%zu", macs.size());
+            run.records.push_back(values);
+        }
+        QElapsedTimer start;
+        start.start();
+        apply_start started = StartCustomizeJobs(*engine.manager, *engine.store, macs, run);
+        const double start_ms = start.nsecsElapsed() / 1e6;
+        std::printf(
+            "customization run on %u devices with a sheet: Apply to the last worker "
+            "started %.1f ms (%zu started)\n",
+            run_devices, start_ms, started.started.size());
+        engine.manager->GetTransmitWorkers().WaitAll(std::chrono::seconds(60));
     }
     return 0;
 }
