@@ -3,7 +3,9 @@
 // stand-in spreadsheet program and apply; each device gets its own file.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -14,6 +16,8 @@
 #include "protocol/fixed_text.h"
 #include "records/language.h"
 #include "ui/controls/t_button_picture.h"
+#include "ui/crop/avatar_crop_dlg.h"
+#include "ui/customize/crop_runner.h"
 #include "ui/customize/customize_page.h"
 #include "ui/customize_test_support.h"
 #include "ui/grid/grid_ctrl.h"
@@ -65,14 +69,19 @@ TEST(CustomizeFlowTest, EachDeviceGetsItsOwnRewrittenFileAndTheSameLogo) {
         files.pop_front();
         return answer;
     });
+    // The real cropping dialog, answered with Apply on the box where it opens.
     std::string cropped;
-    page->SetCropRunner([&](const QString& source, QWidget*) -> std::optional<QString> {
-        logo_result_stu logo = PrepareLogo(folder, source.toStdString(), std::nullopt);
-        if (!logo.ok) {
-            return std::nullopt;
+    page->SetCropRunner([&](const QString& source, QWidget* owner) -> std::optional<QString> {
+        QTimer::singleShot(0, [] {
+            if (auto* crop = qobject_cast<CAvatarCropDlg*>(QApplication::activeModalWidget())) {
+                QTest::mouseClick(crop->ApplyButton(), Qt::LeftButton);
+            }
+        });
+        std::optional<QString> output = RunCropDialog(source, owner);
+        if (output) {
+            cropped = output->toStdString();
         }
-        cropped = logo.path;
-        return QString::fromStdString(logo.path);
+        return output;
     });
 
     // Tick every device and open the page; Cancel goes back and keeps the logo.
