@@ -178,11 +178,15 @@ TEST_F(CustomizePageTest, CaptionsKeepTheirBlanksAndTheMenusCarryTheirCommands) 
         const char* logo_label;
         const char* edit;
         const char* remove;
+        const char* formats;
+        const char* import;
     };
     const language_case cases[] = {
         {kEnglishLcid, "Device Customization", "          Select", "Logo Customization", "Edit",
-         "Delete"},
-        {2052, "设备定制", "          选择", "Logo 定制", "编辑", "删除"},
+         "Delete", "Supported formats: JPG, PNG, JPEG |\nMaximum size: 10KB",
+         "Import pre-configured file for batch\ndeployment"},
+        {2052, "设备定制", "          选择", "Logo 定制", "编辑", "删除",
+         "支持格式：JPG、PNG、JPEG |\n最大大小：10KB", "导入预配置文件，\n用于批量部署"},
     };
     for (const language_case& c : cases) {
         SCOPED_TRACE(c.lcid);
@@ -192,10 +196,9 @@ TEST_F(CustomizePageTest, CaptionsKeepTheirBlanksAndTheMenusCarryTheirCommands) 
         EXPECT_EQ(page_->LogoLabel()->text(), QString::fromUtf8(c.logo_label));
         EXPECT_EQ(page_->LogoSelectButton()->text(), QString::fromUtf8(c.select));
         EXPECT_EQ(page_->ConfigSelectButton()->text(), QString::fromUtf8(c.select));
-        // Texts with a line break cannot be keys of a language file.
-        EXPECT_EQ(page_->FormatsNote()->text(),
-                  "Supported formats: JPG, PNG, JPEG |\nMaximum size: 10KB");
-        EXPECT_EQ(page_->ImportNote()->text(), "Import pre-configured file for batch\ndeployment");
+        // Keys hold the line breaks escaped; the page shows them as line breaks.
+        EXPECT_EQ(page_->FormatsNote()->text(), QString::fromUtf8(c.formats));
+        EXPECT_EQ(page_->ImportNote()->text(), QString::fromUtf8(c.import));
 
         struct menu_case {
             QMenu* menu;

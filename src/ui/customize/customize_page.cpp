@@ -87,8 +87,10 @@ constexpr char kLogoLabelText[] = "Logo Customization";
 constexpr char kConfigLabelText[] = "Default Configuration Modify";
 // The blanks keep the caption clear of the folder icon at the button's left.
 constexpr char kSelectCaption[] = "          Select";
-constexpr char kFormatsNoteText[] = "Supported formats: JPG, PNG, JPEG |\nMaximum size: 10KB";
-constexpr char kImportNoteText[] = "Import pre-configured file for batch\ndeployment";
+// Written with escaped line breaks, as the language files keep them, so that they
+// can be looked up; the lookup turns them into line breaks.
+constexpr char kFormatsNoteText[] = "Supported formats: JPG, PNG, JPEG |\\nMaximum size: 10KB";
+constexpr char kImportNoteText[] = "Import pre-configured file for batch\\ndeployment";
 // A name button shows these blanks before the file name, clear of its icon.
 constexpr char kNamePrefix[] = "      ";
 constexpr char kMenuTitle[] = "Operate";
