@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
         CDevicesControlDlg* page = OpenDeviceList(&window);
 
         const double refill =
-            Millis([&] { page->RefreshDevices(true, true, kSortColumnMac, QString()); });
+            Millis([&] { page->RefreshDevices(true, true, kColumnMac, QString()); });
         TickAll(page);
         for (const std::string& mac : page->SelectedDevices()) {
             engine.store->SetAntiTheftStatus(mac, 2);
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
         }
         CApplicationDlg window(TrayMode::kNoTray);
         CDevicesControlDlg* page = OpenDeviceList(&window);
-        page->RefreshDevices(true, true, kSortColumnMac, QString());
+        page->RefreshDevices(true, true, kColumnMac, QString());
         TickAll(page);
 
         // A heartbeat on the UI thread: its longest gap is the longest stall.

@@ -72,12 +72,7 @@ CAboutDlg::CAboutDlg(QWidget* owner) : CTDialog(owner, DialogKind::kWindow) {
     TranslateDialog(this);
     ApplyRoundCorners(this);
 
-    const QWidget* anchor = owner != nullptr ? owner->window() : nullptr;
-    QRect area = anchor != nullptr ? anchor->frameGeometry()
-                 : QGuiApplication::primaryScreen() != nullptr
-                     ? QGuiApplication::primaryScreen()->availableGeometry()
-                     : QRect(QPoint(0, 0), kBoxSize);
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    CentreOnOwner(this, owner);
 }
 
 }  // namespace plindar

@@ -19,7 +19,6 @@ namespace plindar {
 
 namespace {
 
-
 // Engine messages may come from any thread; the note is shown on the UI thread.
 operator_message_fn NoteSink() {
     return [](const std::string& text) {
@@ -62,9 +61,10 @@ int CApplicationApp::InitInstance(const run_options_stu& options) {
     CEngineRun engine;
     std::string error;
     if (!engine.Start(options, NoteSink(), NoteSink(), &error)) {
-        ShowNote(TrText("Note"),
-                 TrText("Cannot start the simulated devices.") + "\n" + QString::fromStdString(error),
-                 NoteButtons::kOkOnly, nullptr);
+        ShowNote(
+            TrText("Note"),
+            TrText("Cannot start the simulated devices.") + "\n" + QString::fromStdString(error),
+            NoteButtons::kOkOnly, nullptr);
         return 1;
     }
     preselected_adapter = options.adapter;

@@ -67,7 +67,6 @@ SkinImage CloseNormalImage(int style) {
 // The about item of the window menu; an empty text leaves the menu without it.
 constexpr char kAboutItemText[] = "关于 Application(&A)...";
 
-
 void Apply(ButtonShow show, QWidget* button) {
     if (show != ButtonShow::kUnchanged) {
         button->setVisible(show == ButtonShow::kShown);
@@ -124,14 +123,10 @@ CApplicationDlg::CApplicationDlg(TrayMode tray, page_factory_fn make_page)
     connect(minimise_, &QAbstractButton::clicked, this, &CApplicationDlg::OnMinimise);
     connect(close_, &QAbstractButton::clicked, this, &CApplicationDlg::OnClose);
 
-    tray_wanted_ = tray == TrayMode::kTray ||
-                   (tray == TrayMode::kDetect && QSystemTrayIcon::isSystemTrayAvailable());
-    AddTrayIcon();
+    AddTrayIcon(tray == TrayMode::kTray ||
+                (tray == TrayMode::kDetect && QSystemTrayIcon::isSystemTrayAvailable()));
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    CentreOnScreen(this, nullptr);
 
     CreatePages(make_page);
     ShowPage(PAGE_ADAPTER);
@@ -197,7 +192,7 @@ void CApplicationDlg::SetCloseButtonStyle(int style) {
                       SkinImagePath(SKIN_BTN_CLOSE_DOWN), SkinImagePath(SKIN_BTN_CLOSE_DOWN));
 }
 
-void CApplicationDlg::AddTrayIcon() {
+void CApplicationDlg::AddTrayIcon(bool with_tray) {
     tray_menu_ = new QMenu(this);
     tray_menu_->setObjectName(QStringLiteral("trayMenu"));
     show_utility_ = tray_menu_->addAction(QStringLiteral("Show Utility"));
@@ -205,8 +200,8 @@ void CApplicationDlg::AddTrayIcon() {
     TranslateMenu(tray_menu_);
     connect(show_utility_, &QAction::triggered, this, [this] { show(); });
     connect(exit_, &QAction::triggered, this, &CApplicationDlg::OnTrayExit);
-    if (!tray_wanted_) {
-        return;
+    if (!with_tray) {
+        return;  // the menu's actions still serve the window's own buttons
     }
     tray_ = new QSystemTrayIcon(ProgramIcon(), this);
     tray_->setToolTip(TrText("Plindar").left(127));
@@ -249,8 +244,8 @@ void CApplicationDlg::OnClose() {
 }
 
 void CApplicationDlg::OnTrayExit() {
-    if (ShowNote(TrText("Note"), TrText("Are you sure close program?"), NoteButtons::kOkCancel, this) ==
-        kNoteOk) {
+    if (ShowNote(TrText("Note"), TrText("Are you sure close program?"), NoteButtons::kOkCancel,
+                 this) == kNoteOk) {
         done(QDialog::Accepted);
     }
 }

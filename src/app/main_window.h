@@ -66,7 +66,8 @@ protected:
 
 private:
     void CreatePages(const page_factory_fn& make_page);
-    void AddTrayIcon();
+    // The tray menu always; the icon only `with_tray`.
+    void AddTrayIcon(bool with_tray);
     void RemoveTrayIcon();
     void OnMinimise();
     void OnClose();
@@ -77,7 +78,6 @@ private:
     CTButtonPicture* minimise_ = nullptr;
     CTButtonPicture* close_ = nullptr;
     int close_style_ = 0;
-    bool tray_wanted_ = false;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* tray_menu_ = nullptr;
     QAction* show_utility_ = nullptr;

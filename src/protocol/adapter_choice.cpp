@@ -9,6 +9,13 @@
 
 namespace plindar {
 
+bool UseAdapter(AcTransmitManage& manager, const adapter_info_stu& adapter) {
+    mac_address mac;
+    std::copy_n(adapter.hardware_address, kMacLength, mac.begin());
+    manager.SetAdapterMac(mac);
+    return manager.SelectPcapDevice(adapter);
+}
+
 adapter_choice_stu ChooseAdapter(AcTransmitManage& manager, const std::string& name) {
     adapter_choice_stu choice;
     std::vector<adapter_info_stu> adapters;
@@ -22,10 +29,7 @@ adapter_choice_stu ChooseAdapter(AcTransmitManage& manager, const std::string& n
     }
     choice.adapter = *chosen;
     choice.adapter_text = FormatAdapterText(*chosen);
-    mac_address mac;
-    std::copy_n(chosen->hardware_address, kMacLength, mac.begin());
-    manager.SetAdapterMac(mac);
-    if (!manager.SelectPcapDevice(*chosen)) {
+    if (!UseAdapter(manager, *chosen)) {
         choice.result = AdapterChoiceResult::NoCaptureDevice;
         return choice;
     }

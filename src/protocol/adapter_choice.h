@@ -26,6 +26,10 @@ struct adapter_choice_stu {
     std::string error_text;    // the link's reason for OpenFailed
 };
 
+// Makes `adapter` the manager's adapter in use: its MAC and its capture device.
+// False when libpcap lists no capture device for it.
+bool UseAdapter(AcTransmitManage& manager, const adapter_info_stu& adapter);
+
 // Makes the adapter named `name` the manager's adapter in use (its MAC and capture
 // device) and opens its capture device once to prove it can be opened.
 adapter_choice_stu ChooseAdapter(AcTransmitManage& manager, const std::string& name);

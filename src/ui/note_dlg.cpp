@@ -131,24 +131,10 @@ void CNoteDlg::reject() {
 
 void CNoteDlg::showEvent(QShowEvent* event) {
     if (!event->spontaneous() && !centred_) {
-        CentreOnOwner();
+        CentreOnOwner(this, parentWidget());
         centred_ = true;
     }
     CTDialog::showEvent(event);
-}
-
-void CNoteDlg::CentreOnOwner() {
-    QRect area;
-    if (QWidget* owner = parentWidget()) {
-        area = owner->window()->frameGeometry();
-    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
-    }
-    if (area.isValid()) {
-        QRect frame(QPoint(0, 0), size());
-        frame.moveCenter(area.center());
-        move(frame.topLeft());
-    }
 }
 
 int ShowNote(const QString& title, const QString& text, NoteButtons buttons, QWidget* owner) {

@@ -37,7 +37,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void CentreOnOwner();
     void GrowForText();
 
     CTStaticGdiplus* title_;

@@ -60,15 +60,6 @@ private:
     PageId id_;
 };
 
-// A page whose controls are not built yet: its size and background only, so the
-// window shows the page's place.
-class CEmptyPage : public CPage {
-    Q_OBJECT
-
-public:
-    CEmptyPage(PageId id, QSize size, bool round_corners, QWidget* parent);
-};
-
 // Queues `message` for the page `target` of `host`: it runs on the UI thread once
 // the current event is done, as a posted window message would. Nothing happens
 // when the host has no such page or it is gone by then.

@@ -50,7 +50,7 @@ TEST(CustomizeFlowTest, EachDeviceGetsItsOwnRewrittenFileAndTheSameLogo) {
     auto* page = dynamic_cast<CDeviceCustomizationDlg*>(window.Page(PAGE_CUSTOMIZE));
     ASSERT_TRUE(list && page);
     window.ShowPage(PAGE_DEVICES);
-    list->RefreshDevices(true, true, kSortColumnMac, QString());
+    list->RefreshDevices(true, true, kColumnMac, QString());
     CGridCtrl* grid = list->Grid();
     ASSERT_EQ(grid->GetRowCount(), int(kDevices) + 1);
     std::vector<std::string> macs;

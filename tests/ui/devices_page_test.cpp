@@ -38,7 +38,7 @@ protected:
         page_ = dynamic_cast<CDevicesControlDlg*>(window_->Page(PAGE_DEVICES));
         ASSERT_NE(page_, nullptr);
         window_->ShowPage(PAGE_DEVICES);
-        page_->RefreshDevices(true, true, kSortColumnMac, QString());
+        page_->RefreshDevices(true, true, kColumnMac, QString());
         grid_ = page_->Grid();
         ASSERT_EQ(grid_->GetRowCount(), int(kDevices) + 1);
     }
@@ -198,7 +198,7 @@ TEST_F(DevicesPageTest, AnApplyRunIsPolledUntilEveryDeviceSettledAndIconsFollowT
     page_->PollSelectedResults();
     EXPECT_EQ(grid_->GetItemImage(1, kColumnStatus), kIconSuccess);
     EXPECT_EQ(grid_->GetItemImage(2, kColumnStatus), kIconError);
-    page_->RefreshDevices(false, true, kSortColumnMac, QString());
+    page_->RefreshDevices(false, true, kColumnMac, QString());
     EXPECT_EQ(page_->SuccessLabel()->text(), "1");
     EXPECT_EQ(page_->FailureLabel()->text(), "1");
 

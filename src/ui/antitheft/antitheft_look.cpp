@@ -110,18 +110,4 @@ template_box_stu BuildTemplateBox(CTDialog* dialog, const char* title, const cha
     return box;
 }
 
-void CentreOnOwner(QWidget* window, QWidget* owner) {
-    QRect area;
-    if (owner != nullptr) {
-        area = QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
-    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
-    }
-    if (area.isValid()) {
-        QRect frame(QPoint(0, 0), window->size());
-        frame.moveCenter(area.center());
-        window->move(frame.topLeft());
-    }
-}
-
 }  // namespace plindar

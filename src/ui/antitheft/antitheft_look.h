@@ -60,8 +60,4 @@ template_box_stu BuildTemplateBox(CTDialog* dialog, const char* title, const cha
                                   const char* confirm, const char* confirm_name, QWidget* field,
                                   const QRect& field_rect);
 
-// Centres `window` on `owner` (its place on the screen), or on the screen
-// without one.
-void CentreOnOwner(QWidget* window, QWidget* owner);
-
 }  // namespace plindar

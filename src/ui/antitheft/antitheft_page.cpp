@@ -306,14 +306,8 @@ void CAntiTheftProtectionDlg::LayOutForSwitch() {
     apply_->setGeometry(QRect(QPoint(kApplyX, layout.buttons_y), kApplySize));
 
     setFixedSize(kPageWidth, layout.height);
-    CentreOnParent();
+    CentreInParent(this);
     lock_code_->setFocus(Qt::OtherFocusReason);
-}
-
-void CAntiTheftProtectionDlg::CentreOnParent() {
-    if (const QWidget* parent = parentWidget()) {
-        move((parent->width() - width()) / 2, (parent->height() - height()) / 2);
-    }
 }
 
 std::vector<QWidget*> CAntiTheftProtectionDlg::SwitchedRows() const {

@@ -79,7 +79,6 @@ private:
 
     // Shows the switch's rows (or not), resizes, re-centres and focuses the Lock Code.
     void LayOutForSwitch();
-    void CentreOnParent();
     void FillFrom(const antitheft_page_stu& loaded);
     // The values a template keeps: an untouched DNS box is stored as its hint.
     antitheft_values TemplateValues() const;

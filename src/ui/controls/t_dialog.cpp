@@ -2,12 +2,14 @@
 #include "ui/controls/t_dialog.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
 
 #include "ui/controls/skin_look.h"
@@ -126,6 +128,40 @@ void CTDialog::keyPressEvent(QKeyEvent* event) {
             return;
         default:
             QDialog::keyPressEvent(event);
+    }
+}
+
+namespace {
+
+// Halves rounded down, as the pages' places are figured (817 - 420 = 397 → 198).
+void MoveCentreTo(QWidget* window, const QRect& area) {
+    if (area.isValid()) {
+        window->move(area.x() + (area.width() - window->width()) / 2,
+                     area.y() + (area.height() - window->height()) / 2);
+    }
+}
+
+QRect ScreenArea(const QWidget* owner) {
+    QScreen* screen = owner != nullptr ? owner->screen() : nullptr;
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+}  // namespace
+
+void CentreOnOwner(QWidget* window, const QWidget* owner) {
+    MoveCentreTo(window, owner != nullptr ? owner->window()->frameGeometry() : ScreenArea(nullptr));
+}
+
+void CentreOnScreen(QWidget* window, const QWidget* owner) {
+    MoveCentreTo(window, ScreenArea(owner));
+}
+
+void CentreInParent(QWidget* page) {
+    if (const QWidget* holder = page->parentWidget()) {
+        MoveCentreTo(page, holder->rect());
     }
 }
 

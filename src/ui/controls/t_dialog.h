@@ -57,6 +57,15 @@ private:
     bool drag_ = false;
 };
 
+// Places a top-level `window` over the middle of `owner`'s window, or of the
+// primary screen when there is no owner.
+void CentreOnOwner(QWidget* window, const QWidget* owner);
+// Places a top-level `window` in the middle of the screen `owner` is on (the
+// primary screen without an owner).
+void CentreOnScreen(QWidget* window, const QWidget* owner);
+// Places a page in the middle of the widget that holds it.
+void CentreInParent(QWidget* page);
+
 // Cuts `window` to a rounded rectangle (8 x 8 corner ellipse) and keeps it cut when
 // the window is resized later.
 void ApplyRoundCorners(QWidget* window);

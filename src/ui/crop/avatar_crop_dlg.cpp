@@ -141,7 +141,7 @@ void CAvatarCropDlg::showEvent(QShowEvent* event) {
         return;
     }
     first_show_done_ = true;
-    CentreOnScreen();
+    CentreOnScreen(this, parentWidget());
     if (!loaded_) {
         // After the show, so that the message stands over a dialog the operator sees;
         // the timer dies with the dialog.
@@ -168,19 +168,6 @@ void CAvatarCropDlg::Apply() {
     }
     output_path_ = QString::fromStdString(result.path);
     accept();
-}
-
-void CAvatarCropDlg::CentreOnScreen() {
-    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : nullptr;
-    if (screen == nullptr) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (screen == nullptr) {
-        return;
-    }
-    QRect frame(QPoint(0, 0), size());
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 }  // namespace plindar

@@ -42,7 +42,6 @@ private:
     void LoadSource();
     void ReportLoadFailure();
     void Apply();
-    void CentreOnScreen();
 
     QString source_path_;
     QString output_path_;

@@ -297,9 +297,7 @@ void CDeviceCustomizationDlg::RelayoutPage() {
     }
     const int hidden_rows = std::popcount(hidden);
     setFixedSize(kFullPageSize.width(), kFullPageSize.height() - hidden_rows * kNameRowStep);
-    if (QWidget* holder = parentWidget()) {
-        move((holder->width() - width()) / 2, (holder->height() - height()) / 2);
-    }
+    CentreInParent(this);
 }
 
 void CDeviceCustomizationDlg::SetLogoName(const QString& path) {

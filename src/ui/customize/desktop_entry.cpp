@@ -18,7 +18,7 @@ constexpr char kEntryGroup[] = "[Desktop Entry]";
 // An entry is a small text file; anything far larger is not one.
 constexpr qint64 kMaxEntryBytes = 1024 * 1024;
 
-// The string escapes of the specification's value type "string".
+// The escapes a desktop entry allows in a value of type "string" (\s, \n, \t, \r, \\).
 QString UnescapeValue(const QString& raw) {
     QString value;
     for (qsizetype i = 0; i < raw.size(); ++i) {

@@ -29,8 +29,9 @@ struct desktop_entry_stu {
 // False when the file cannot be read or has no Exec key in [Desktop Entry].
 bool ReadDesktopEntry(const QString& path, desktop_entry_stu* entry);
 
-// The program and its arguments from an Exec line for one local file: quoting as
-// the desktop entry specification gives it, %f and %F the file's path, %u and %U
+// The program and its arguments from an Exec line for one local file: arguments
+// quoted with double quotes and backslashes as desktop entries write them, %f and
+// %F the file's path, %u and %U
 // its file: URL, %i "--icon" and the icon (nothing without one), %c the name, %k
 // the entry's path, %% a percent sign; other codes drop out. A line without a file
 // code gets the path as its last argument. Empty when the line holds no program or

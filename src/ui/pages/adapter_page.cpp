@@ -127,11 +127,8 @@ void CSelectAdapterDlg::RefreshAdapterList() {
         }
     }
     chosen_adapter_text_ = FormatAdapterText(adapters[chosen]);
-    mac_address mac;
-    std::copy_n(adapters[chosen].hardware_address, kMacLength, mac.begin());
-    manager->SetAdapterMac(mac);
     combo_->Select(static_cast<int>(chosen));
-    manager->SelectPcapDevice(adapters[chosen]);
+    UseAdapter(*manager, adapters[chosen]);
 }
 
 void CSelectAdapterDlg::StartScan() {
@@ -199,7 +196,7 @@ void CSelectAdapterDlg::OnScanTimer() {
     host->ShowPage(PAGE_DEVICES);
     if (auto* devices = dynamic_cast<CDevicesControlDlg*>(host->Page(PAGE_DEVICES))) {
         devices->UpdateNicLabel();
-        devices->RefreshDevices(true, devices->SortAscending(), kSortColumnMac, QString());
+        devices->RefreshDevices(true, devices->SortAscending(), kColumnMac, QString());
     }
 }
 

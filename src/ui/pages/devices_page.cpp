@@ -232,7 +232,7 @@ CDevicesControlDlg::CDevicesControlDlg(QWidget* parent) : CPage(PAGE_DEVICES, kP
     connect(&scan_timer_, &QTimer::timeout, this, &CDevicesControlDlg::OnScanTimer);
     connect(&poll_timer_, &QTimer::timeout, this, &CDevicesControlDlg::PollSelectedResults);
     connect(&count_timer_, &QTimer::timeout, this,
-            [this] { RefreshDevices(false, sort_ascending_, kSortColumnMac, QString()); });
+            [this] { RefreshDevices(false, sort_ascending_, kColumnMac, QString()); });
     connect(&stop_timer_, &QTimer::timeout, this, &CDevicesControlDlg::OnStopTimer);
 }
 
@@ -272,7 +272,7 @@ void CDevicesControlDlg::RefreshDevices(bool refill, bool ascending, int column,
     int total = 0, successes = 0, failures = 0;
     if (CSqlManagement* store = Store()) {
         store->QueryDevices(&devices, &total, &successes, &failures, ascending,
-                            column == kSortColumnStatus ? SORT_BY_RESULT : SORT_BY_MAC,
+                            column == kColumnStatus ? SORT_BY_RESULT : SORT_BY_MAC,
                             filter.toStdString());
     }
     if (refill) {
@@ -359,7 +359,7 @@ void CDevicesControlDlg::OnGridClick(int row, int column) {
         return;
     }
     grid_->SetRedraw(false);
-    if (row == 0 && (column == kSortColumnMac || column == kSortColumnStatus)) {
+    if (row == 0 && (column == kColumnMac || column == kColumnStatus)) {
         RefreshDevices(true, sort_ascending_, column, QString());
         sort_ascending_ = !sort_ascending_;
     } else if (row == 0 && column == kColumnTick) {
@@ -432,7 +432,7 @@ void CDevicesControlDlg::OnScanTimer() {
     scan_.reset();
     scan_idle_ = true;
     EnableActions(true);
-    RefreshDevices(true, sort_ascending_, kSortColumnMac, QString());
+    RefreshDevices(true, sort_ascending_, kColumnMac, QString());
 }
 
 void CDevicesControlDlg::OnPageMessage(int message, QObject* sender) {

@@ -23,7 +23,7 @@ class CTButtonPicture;
 class CTPicture;
 class CTStaticGdiplus;
 
-// Grid columns and the sort columns of the header.
+// Grid columns; the MAC and status columns are also the header's sort columns.
 enum DeviceGridColumn {
     kColumnTick = 0,
     kColumnNumber = 1,
@@ -31,8 +31,6 @@ enum DeviceGridColumn {
     kColumnStatus = 3,
     kDeviceGridColumns = 4,
 };
-constexpr int kSortColumnMac = kColumnMac;
-constexpr int kSortColumnStatus = kColumnStatus;
 
 // Icons of the grid's image list, by index.
 enum DeviceGridIcon {
